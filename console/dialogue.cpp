@@ -1,0 +1,167 @@
+#include "console/dialogue.hpp"
+
+#include <cstdint>
+#include <limits>
+#include <memory>
+#include <string>
+
+#include "console/menu_state.hpp"
+#include "console/result_commands.hpp"
+#include "fraction/cp1251.hpp"
+
+using namespace cp1251::literals;
+
+namespace {
+
+constexpr auto kHeading = u8"\nВводятся два рациональных числа"_cp1251;
+constexpr auto kMenu =
+    u8"\n\n1: Вводить числитель и знаменатель дроби"
+    u8"\n2: Сумма введенных чисел"
+    u8"\n3: Разность введенных чисел"
+    u8"\n4: Умножение введенных чисел"
+    u8"\n5: Деление введенных чисел"
+    u8"\n6: Сокращение дроби"
+    u8"\n7: Ввод строки"
+    u8"\n8: Печать строки"
+    u8"\n9:Выход"
+    u8"\nВведите номер(1-9): "_cp1251;
+constexpr auto kWrongItem = u8"Пожалуйста введите правильный номер(1-9)!!!"_cp1251;
+constexpr auto kAlreadyEntered = u8"Числа уже введены \n"_cp1251;
+constexpr auto kUnreadableFraction =
+    u8"Пожалуйста введите числитель и знаменатель целыми числами от -2147483648 до 2147483647"_cp1251;
+constexpr auto kZeroDenominator = u8"Пожалуйста введите отличный от нуля знаменатель"_cp1251;
+constexpr auto kEnterLine = u8"Введите строку: \n"_cp1251;
+constexpr auto kStoredLine = u8"Вывод строки: \n"_cp1251;
+
+enum class Read { value, unreadable, endOfInput };
+
+// What the dialogue does after an item has been answered.
+enum class Next { nextPass, endOfInput, exit };
+
+// Every read flushes the output first, so a prompt is on screen before the program waits.
+//
+// Reads one integer the way formatted extraction does: leading white space is
+// skipped and whatever follows the digits stays for the next read. Input that
+// cannot be read as a 32-bit integer is refused as a whole line, so a failed
+// read never leaves the stream stuck; only the end of input ends the run.
+Read readInteger(std::istream& in, std::ostream& out, std::int32_t& value) {
+  out.flush();
+  in >> std::ws;
+  if (in.peek() == std::istream::traits_type::eof()) {
+    return Read::endOfInput;
+  }
+  if (in >> value) {
+    return Read::value;
+  }
+  in.clear();
+  in.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
+  return Read::unreadable;
+}
+
+Read readLine(std::istream& in, std::ostream& out, std::string& line) {
+  out.flush();
+  return std::getline(in, line) ? Read::value : Read::endOfInput;
+}
+
+Next enterFraction(MenuState& state, std::istream& in, std::ostream& out) {
+  if (state.remaining == 0) {
+    out << kAlreadyEntered << std::endl;
+    return Next::nextPass;
+  }
+  std::int32_t n = 0;
+  std::int32_t m = 0;
+  for (std::int32_t* number : {&n, &m}) {
+    switch (readInteger(in, out, *number)) {
+      case Read::value:
+        break;
+      case Read::unreadable:
+        out << kUnreadableFraction << std::endl;
+        return Next::nextPass;
+      case Read::endOfInput:
+        return Next::endOfInput;
+    }
+  }
+  if (m == 0) {
+    out << kZeroDenominator << std::endl;
+    return Next::nextPass;
+  }
+  (state.remaining == 2 ? state.a : state.b) = std::make_unique<Fraction>(n, m, out);
+  --state.remaining;
+  return Next::nextPass;
+}
+
+// The line after the item number is stored; whatever followed the number on its
+// own line is discarded.
+Next storeLine(MenuState& state, std::istream& in, std::ostream& out) {
+  out << kEnterLine;
+  if (readLine(in, out, state.dummy) == Read::endOfInput ||
+      readLine(in, out, state.Str) == Read::endOfInput) {
+    return Next::endOfInput;
+  }
+  // As a C string: the stored text ends at the line's first NUL byte, if any.
+  state.c.setText(state.Str.c_str());
+  return Next::nextPass;
+}
+
+void printStoredLine(const MenuState& state, std::ostream& out) {
+  out << kStoredLine << state.c.getText() << std::endl;
+}
+
+Next answerItem(std::int32_t choice, MenuState& state, std::istream& in, std::ostream& out) {
+  switch (choice) {
+    case 1:
+      return enterFraction(state, in, out);
+    case 2:
+    case 3:
+    case 4:
+    case 5:
+    case 6:
+      runResultCommand(choice, state, out);
+      return Next::nextPass;
+    case 7:
+      return storeLine(state, in, out);
+    case 8:
+      printStoredLine(state, out);
+      return Next::nextPass;
+    case 9:
+      return Next::exit;
+    default:
+      out << kWrongItem << std::endl;
+      return Next::nextPass;
+  }
+}
+
+}  // namespace
+
+int runDialogue(std::istream& in, std::ostream& out) {
+  MenuState state;
+  for (;;) {
+    if (state.remaining == 2) {
+      out << kHeading;
+    }
+    out << kMenu;
+    std::int32_t choice = 0;
+    Next next = Next::nextPass;
+    switch (readInteger(in, out, choice)) {
+      case Read::value:
+        next = answerItem(choice, state, in, out);
+        break;
+      case Read::unreadable:
+        out << kWrongItem << std::endl;
+        break;
+      case Read::endOfInput:
+        next = Next::endOfInput;
+        break;
+    }
+    switch (next) {
+      case Next::nextPass:
+        break;
+      case Next::endOfInput:
+        out << std::endl;
+        return 0;
+      case Next::exit:
+        out.flush();
+        return 0;
+    }
+  }
+}

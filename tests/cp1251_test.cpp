@@ -1,0 +1,34 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <string_view>
+
+#include "tests/test_text.hpp"
+
+namespace {
+
+TEST(Cp1251, ConvertsSourceLiteralsToKnownBytes) {
+  struct Case {
+    std::string converted;
+    std::string_view expected;
+  };
+  const Case cases[] = {
+      {bytes(u8"Сумма"_cp1251), "\xD1\xF3\xEC\xEC\xE0"},
+      {bytes(u8"АЯая"_cp1251), "\xC0\xDF\xE0\xFF"},
+      {bytes(u8"Ёё"_cp1251), "\xA8\xB8"},
+      {bytes(u8"№ — «»"_cp1251), "\xB9 \x97 \xAB\xBB"},
+      {bytes(u8"(1-9)!!! \n"_cp1251), "(1-9)!!! \n"},
+      {bytes(u8""_cp1251), ""},
+  };
+  for (const auto& [converted, expected] : cases) {
+    EXPECT_EQ(converted, expected);
+  }
+}
+
+TEST(Cp1251, TerminatesWithNul) {
+  constexpr auto kText = u8"дробь"_cp1251;
+  EXPECT_EQ(kText.view().size(), 5U);
+  EXPECT_EQ(kText.c_str()[5], '\0');
+}
+
+}  // namespace

@@ -1,0 +1,265 @@
+#include "fraction/fraction.hpp"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "tests/test_text.hpp"
+
+namespace {
+
+constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
+constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
+
+const std::string kInitialText = bytes(u8"Строка инициализирована"_cp1251);
+
+std::string printed(const Fraction& fraction) {
+  std::ostringstream out;
+  fraction.print(out);
+  return out.str();
+}
+
+std::string printed(const std::optional<Fraction>& result) {
+  return result ? printed(*result) : "refused";
+}
+
+TEST(FractionValue, DefaultIsOneWithTheInitialText) {
+  const Fraction fraction;
+  EXPECT_EQ(fraction.getNumerator(), 1);
+  EXPECT_EQ(fraction.getText(), kInitialText);
+  EXPECT_EQ(printed(fraction), "1\n");
+}
+
+TEST(FractionValue, ZeroDenominatorIsRefusedAndOneStored) {
+  std::ostringstream messages;
+  const Fraction fraction(5, 0, messages);
+  EXPECT_EQ(messages.str(), bytes(u8"ошибка: введите отличный от нуля знаменатель\n"_cp1251));
+  EXPECT_EQ(printed(fraction), "5\n");
+  EXPECT_EQ(fraction.getText(), kInitialText);
+}
+
+TEST(FractionValue, CopiesShareNothing) {
+  auto source = std::make_unique<Fraction>(3, -6);
+  source->setText("first");
+  const Fraction copied(*source);
+  Fraction assigned;
+  assigned = *source;
+  source->setText("");
+  EXPECT_STREQ(copied.getText(), "first");
+  EXPECT_STREQ(assigned.getText(), "first");
+
+  const Fraction emptyCopy(*source);
+  source.reset();
+  EXPECT_STREQ(emptyCopy.getText(), "");
+  EXPECT_STREQ(assigned.getText(), "first");
+  EXPECT_EQ(printed(assigned), "3/-6\n");
+}
+
+TEST(FractionValue, SelfAssignmentKeepsEverything) {
+  Fraction fraction(2, 4);
+  fraction.setText("kept");
+  const Fraction& alias = fraction;
+  fraction = alias;
+  EXPECT_STREQ(fraction.getText(), "kept");
+  EXPECT_EQ(printed(fraction), "2/4\n");
+}
+
+TEST(FractionValue, SetTextStoresLongTextsWhole) {
+  const std::string longText(1000, '\xE9');
+  Fraction fraction;
+  fraction.setText(longText.c_str());
+  EXPECT_EQ(fraction.getText(), longText);
+  EXPECT_EQ(Fraction(fraction).getText(), longText);
+}
+
+// The greatest common divisor by repeated subtraction, pass for pass as the
+// method is defined, on exact magnitudes. Gives up after `passes` passes, since
+// the method needs about 2^30 of them for 2147483647 and 2.
+std::optional<std::int32_t> subtractionGcd(std::int32_t x, std::int32_t y, int passes) {
+  std::int64_t first = x < 0 ? -std::int64_t{x} : x;
+  std::int64_t second = y < 0 ? -std::int64_t{y} : y;
+  for (; passes > 0; --passes) {
+    if (first == 1 || second == 1) {
+      return 1;
+    }
+    if (first == 0 || second == 0 || first == second) {
+      // 2^31 (from -2147483648) wraps to -2147483648 as a 32-bit result.
+      return static_cast<std::int32_t>(static_cast<std::uint32_t>(std::max(first, second)));
+    }
+    if (first > second) {
+      first = std::exchange(second, first - second);
+    } else {
+      second -= first;
+    }
+  }
+  return std::nullopt;
+}
+
+TEST(Gcd, EqualsTheSubtractionMethod) {
+  std::vector<std::int32_t> values;
+  for (std::int32_t v = -60; v <= 60; ++v) {
+    values.push_back(v);
+  }
+  for (const std::int32_t v : {kMax, -kMax, kMin, kMax - 1, kMin + 2, 1 << 30, -(1 << 30)}) {
+    values.push_back(v);
+  }
+  int compared = 0;
+  for (const std::int32_t x : values) {
+    for (const std::int32_t y : values) {
+      if (const auto expected = subtractionGcd(x, y, 100'000)) {
+        EXPECT_EQ(gcd(x, y), *expected) << x << ", " << y;
+        ++compared;
+      }
+    }
+  }
+  EXPECT_GT(compared, 121 * 121 + 50);
+}
+
+TEST(Gcd, KnownValues) {
+  struct Case {
+    std::int32_t x, y, expected;
+  };
+  const Case cases[] = {{0, 0, 0},       {0, 7, 7},          {1, 0, 1},      {-4, 6, 2},
+                        {4, -2, 2},      {12, 12, 12},       {kMax, 2, 1},   {kMin, 6, 2},
+                        {kMin, 0, kMin}, {kMin, kMin, kMin}, {kMax, kMin, 1}};
+  for (const auto& [x, y, expected] : cases) {
+    EXPECT_EQ(gcd(x, y), expected) << x << ", " << y;
+  }
+}
+
+TEST(FractionOutput, PrintsAndReduces) {
+  struct Case {
+    std::int32_t numerator, denominator;
+    const char* printed;
+    const char* reduced;
+  };
+  const Case cases[] = {
+      {4, 2, "2\n", "2\n"},
+      {2, 4, "2/4\n", "1/2\n"},
+      {0, 5, "0\n", "0\n"},
+      {1, -2, "1/-2\n", "1/-2\n"},
+      {0, -1, "0/-1\n", "0/-1\n"},
+      {2, -1, "2/-1\n", "2/-1\n"},
+      {3, -6, "3/-6\n", "1/-2\n"},
+      {-6, -4, "-6/-4\n", "-3/-2\n"},
+      {kMin, 2, "-1073741824\n", "-1073741824\n"},
+      {kMin, -1, "-2147483648/-1\n", "-2147483648/-1\n"},
+      {kMin, kMin, "-2147483648/-2147483648\n", "-1/-1\n"},
+      {0, kMin, "0/-2147483648\n", "0/-1\n"},
+      {kMax, kMin, "2147483647/-2147483648\n", "2147483647/-2147483648\n"},
+  };
+  for (const auto& c : cases) {
+    Fraction fraction(c.numerator, c.denominator);
+    EXPECT_EQ(printed(fraction), c.printed) << c.numerator << "/" << c.denominator;
+    fraction.reduce();
+    EXPECT_EQ(printed(fraction), c.reduced) << c.numerator << "/" << c.denominator;
+  }
+}
+
+TEST(FractionOutput, ZeroDenominatorsFromAQuotientNeverFault) {
+  const Fraction zero(0, 1);
+  auto zeroOverZero = *(zero / zero);
+  EXPECT_EQ(printed(zeroOverZero), "0/0\n");
+  zeroOverZero.reduce();
+  EXPECT_EQ(printed(zeroOverZero), "0/0\n");
+  EXPECT_EQ(printed(Fraction(-7, 2) / zero), "-1/0\n");
+}
+
+TEST(FractionArithmetic, ExactResultsOrRefusal) {
+  enum class Op { sum, difference, product, quotient };
+  struct Case {
+    std::int32_t p, q;
+    Op op;
+    std::int32_t r, s;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {1, 2, Op::sum, 1, 3, "5/6\n"},
+      {1, 2, Op::sum, 1, 2, "1\n"},
+      {1, 2, Op::difference, 1, 2, "0\n"},
+      {2, 3, Op::product, 3, 4, "1/2\n"},
+      {1, 2, Op::quotient, 1, 4, "2\n"},
+      {1, 2, Op::quotient, -1, 4, "2/-1\n"},
+      {1, 2, Op::quotient, 1, -4, "-2\n"},
+      {-1, 2, Op::sum, 1, 3, "-1/6\n"},
+      {0, 2, Op::product, 1, -3, "0/-1\n"},
+      {1, -2, Op::sum, 1, -2, "-1\n"},
+      // Results that 32-bit intermediate values would wrap around, or that do not fit.
+      {65536, 131072, Op::product, 1, 65536, "1/131072\n"},
+      {1, 65536, Op::product, 1, 65536, "refused"},
+      {kMin, 1, Op::difference, 1, 1, "refused"},
+      {kMin, 1, Op::product, 1, 1, "-2147483648\n"},
+      {kMax, 1, Op::sum, kMax, 1, "refused"},
+      {kMax, 1, Op::quotient, kMax, 1, "1\n"},
+      {kMin, kMin, Op::sum, kMin, kMin, "2\n"},
+      {kMin, 1, Op::quotient, -1, 1, "-2147483648/-1\n"},
+      {kMin, 1, Op::product, -1, 1, "refused"},
+      {kMax, kMin, Op::difference, kMin, kMax, "refused"},
+      {1, kMax, Op::sum, 1, kMin, "refused"},
+      {kMax, kMax - 1, Op::difference, kMax - 1, kMax - 2, "refused"},
+      {kMin, kMax, Op::sum, kMax, kMin, "refused"},
+      {kMax, 2, Op::difference, kMax, 2, "0\n"},
+  };
+  for (const auto& c : cases) {
+    const Fraction left(c.p, c.q);
+    const Fraction right(c.r, c.s);
+    std::optional<Fraction> result;
+    switch (c.op) {
+      case Op::sum:
+        result = left + right;
+        break;
+      case Op::difference:
+        result = left - right;
+        break;
+      case Op::product:
+        result = left * right;
+        break;
+      case Op::quotient:
+        result = left / right;
+        break;
+    }
+    EXPECT_EQ(printed(result), c.expected)
+        << c.p << "/" << c.q << " op " << static_cast<int>(c.op) << " " << c.r << "/" << c.s;
+    if (result) {
+      EXPECT_EQ(result->getText(), kInitialText);
+    }
+  }
+}
+
+// Run under the sanitizers, this finds any overflow on the extreme operands.
+TEST(FractionArithmetic, ExtremeOperandsNeverFault) {
+  const std::int32_t values[] = {kMin, kMin + 1, -kMax + 1, -2, -1, 0, 1, 2, kMax - 1, kMax};
+  for (const std::int32_t p : values) {
+    for (const std::int32_t q : values) {
+      if (q == 0) {
+        continue;
+      }
+      for (const std::int32_t r : values) {
+        for (const std::int32_t s : values) {
+          if (s == 0) {
+            continue;
+          }
+          const Fraction left(p, q);
+          const Fraction right(r, s);
+          for (auto result : {left + right, left - right, left * right, left / right}) {
+            if (result) {
+              result->reduce();
+              EXPECT_FALSE(printed(*result).empty());
+            }
+          }
+        }
+      }
+    }
+  }
+}
+
+}  // namespace

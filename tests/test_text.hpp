@@ -1,0 +1,14 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "fraction/cp1251.hpp"
+
+using namespace cp1251::literals;
+
+// Windows-1251 bytes of a converted literal as a std::string, for building expected output.
+template <std::size_t Size>
+std::string bytes(const cp1251::Text<Size>& text) {
+  return std::string{text.view()};
+}
