@@ -25,8 +25,8 @@ struct Text {
   [[nodiscard]] constexpr const char* c_str() const& { return bytes.data(); }
   [[nodiscard]] constexpr std::string_view view() const& { return {bytes.data(), Size - 1}; }
   // A view of a temporary would dangle.
-  const char* c_str() const&& = delete;
-  std::string_view view() const&& = delete;
+  [[nodiscard]] const char* c_str() const&& = delete;
+  [[nodiscard]] std::string_view view() const&& = delete;
 };
 
 template <std::size_t Size>

@@ -47,7 +47,9 @@ Fraction::Fraction(const Fraction& other)
     : numerator(other.numerator), denominator(other.denominator), text(copyOf(other.getText())) {}
 
 Fraction& Fraction::operator=(const Fraction& other) {
-  // The copy is made before the old buffer is released, so self-assignment is safe.
+  if (this == &other) {
+    return *this;
+  }
   text = copyOf(other.getText());
   numerator = other.numerator;
   denominator = other.denominator;
