@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "tests/test_text.hpp"
 
@@ -83,6 +85,16 @@ TEST(Dialogue, StoredLine) {
       {"stored up to a NUL byte", std::string("7\nab\0cd\n8\n9\n", 12),
        kFirst + kEnterLine + kFirst + kStoredLine + "ab\n" + kFirst},
   });
+}
+
+TEST(Dialogue, StoresAOneMebibyteLine) {
+  std::string line;
+  for (int i = 0; line.size() < (1U << 20U); ++i) {
+    line += static_cast<char>(1 + i % 255);  // every byte but NUL; line feeds replaced below
+  }
+  std::replace(line.begin(), line.end(), '\n', '\xB8');
+  expectSessions({{"1 MiB line", "7\n" + line + "\n8\n9\n",
+                   kFirst + kEnterLine + kFirst + kStoredLine + line + "\n" + kFirst}});
 }
 
 TEST(Dialogue, EndOfInputEndsTheRunWithALineFeed) {
