@@ -1,5 +1,6 @@
 #pragma once
 
+#include <concepts>
 #include <cstdint>
 #include <limits>
 #include <optional>
@@ -18,7 +19,9 @@ namespace exact {
 // subtractions x - y, x - 2y, ... that the subtraction method would take while
 // x > y, and that method ends on the same value: the gcd of the two magnitudes,
 // or the other value when one of them is 0 (so gcd(0, 0) is 0).
-[[nodiscard]] constexpr std::uint64_t gcd(std::uint64_t x, std::uint64_t y) {
+// 32-bit arguments stay in 32-bit division, which is the faster one.
+template <std::unsigned_integral Unsigned>
+[[nodiscard]] constexpr Unsigned gcd(Unsigned x, Unsigned y) {
   while (y != 0) {
     x %= y;
     std::swap(x, y);

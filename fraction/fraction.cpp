@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstring>
+#include <utility>
 
 #include "fraction/cp1251.hpp"
 
@@ -81,9 +82,10 @@ std::optional<Fraction> Fraction::fromExact(exact::Integer top, exact::Integer b
   if (!fittedNumerator || !fittedDenominator) {
     return std::nullopt;
   }
-  Fraction result;
-  result.numerator = *fittedNumerator;
-  result.denominator = *fittedDenominator;
+  // Built in place: a default fraction, which carries the initial text, with the new fields.
+  std::optional<Fraction> result(std::in_place);
+  result->numerator = *fittedNumerator;
+  result->denominator = *fittedDenominator;
   return result;
 }
 
@@ -124,6 +126,5 @@ void Fraction::print(std::ostream& out) const {
 
 std::int32_t gcd(std::int32_t x, std::int32_t y) {
   // A result of 2^31 wraps to -2147483648, exactly as a 32-bit result would.
-  return static_cast<std::int32_t>(
-      static_cast<std::uint32_t>(exact::gcd(exact::magnitude(x), exact::magnitude(y))));
+  return static_cast<std::int32_t>(exact::gcd(exact::magnitude(x), exact::magnitude(y)));
 }
