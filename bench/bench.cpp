@@ -46,7 +46,7 @@ void BM_SubtractionGcd(benchmark::State& state) {
     benchmark::DoNotOptimize(subtractionGcd(x, y, std::numeric_limits<int>::max()));
   }
 }
-BENCHMARK(BM_SubtractionGcd)->Apply(gcdArguments)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SubtractionGcd)->Apply(gcdArguments)->Unit(benchmark::kMicrosecond);
 
 enum Operation : std::int64_t { kSum, kDifference, kProduct, kQuotient };
 
