@@ -25,28 +25,24 @@ void gcdArguments(benchmark::internal::Benchmark* benchmark) {
   benchmark->Args({kMax, 2})->Args({1836311903, 1134903170})->Args({kMin, 6})->Args({1071, 462});
 }
 
-void BM_Gcd(benchmark::State& state) {
-  auto x = static_cast<std::int32_t>(state.range(0));
-  auto y = static_cast<std::int32_t>(state.range(1));
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(x);
-    benchmark::DoNotOptimize(y);
-    benchmark::DoNotOptimize(gcd(x, y));
-  }
-}
-BENCHMARK(BM_Gcd)->Apply(gcdArguments);
-
 // The repeated-subtraction method that gcd replaces, for comparison.
-void BM_SubtractionGcd(benchmark::State& state) {
+std::int32_t bySubtraction(std::int32_t x, std::int32_t y) {
+  return subtractionGcd(x, y, std::numeric_limits<int>::max()).value_or(0);
+}
+
+void BM_Gcd(benchmark::State& state, std::int32_t (*method)(std::int32_t, std::int32_t)) {
   auto x = static_cast<std::int32_t>(state.range(0));
   auto y = static_cast<std::int32_t>(state.range(1));
   for (auto _ : state) {
     benchmark::DoNotOptimize(x);
     benchmark::DoNotOptimize(y);
-    benchmark::DoNotOptimize(subtractionGcd(x, y, std::numeric_limits<int>::max()));
+    benchmark::DoNotOptimize(method(x, y));
   }
 }
-BENCHMARK(BM_SubtractionGcd)->Apply(gcdArguments)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_Gcd, remainders, &gcd)->Apply(gcdArguments);
+BENCHMARK_CAPTURE(BM_Gcd, subtraction, &bySubtraction)
+    ->Apply(gcdArguments)
+    ->Unit(benchmark::kMicrosecond);
 
 enum Operation : std::int64_t { kSum, kDifference, kProduct, kQuotient };
 
