@@ -38,8 +38,9 @@ enum class Read { value, unreadable, endOfInput };
 // What the dialogue does after an item has been answered.
 enum class Next { nextPass, endOfInput, exit };
 
-// Every read flushes the output first, so a prompt is on screen before the program waits.
-//
+// Every read below flushes the output first, so a prompt is on screen before
+// the program waits.
+
 // Reads one integer the way formatted extraction does: leading white space is
 // skipped and whatever follows the digits stays for the next read. Input that
 // cannot be read as a 32-bit integer is refused as a whole line, so a failed

@@ -25,7 +25,6 @@ const std::string kUnreadable = bytes(
 const std::string kAlreadyEntered = bytes(u8"Числа уже введены \n\n"_cp1251);
 const std::string kEnterLine = bytes(u8"Введите строку: \n"_cp1251);
 const std::string kStoredLine = bytes(u8"Вывод строки: \n"_cp1251);
-const std::string kInitialText = bytes(u8"Строка инициализирована"_cp1251);
 const std::string kNothingEntered = bytes(u8"Числа не введены \n"_cp1251);
 const std::string kSecondMissing = bytes(u8"Пожалуйста введите второе число \n"_cp1251);
 const std::string kSum = bytes(u8"Сумма введенных чисел равна: \n"_cp1251);

@@ -21,8 +21,6 @@ namespace {
 constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
 constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
 
-const std::string kInitialText = bytes(u8"Строка инициализирована"_cp1251);
-
 std::string printed(const Fraction& fraction) {
   std::ostringstream out;
   fraction.print(out);

@@ -12,3 +12,6 @@ template <std::size_t Size>
 std::string bytes(const cp1251::Text<Size>& text) {
   return std::string{text.view()};
 }
+
+// The text every newly constructed fraction, and so every arithmetic result, starts with.
+inline const std::string kInitialText = bytes(u8"Строка инициализирована"_cp1251);
