@@ -1,13 +1,13 @@
-#include "console/dialogue.hpp"
+#include "dialogue.hpp"
 
 #include <cstdint>
 #include <limits>
 #include <memory>
 #include <string>
 
-#include "console/menu_state.hpp"
-#include "console/result_commands.hpp"
-#include "fraction/cp1251.hpp"
+#include "cp1251.hpp"
+#include "menu_state.hpp"
+#include "result_commands.hpp"
 
 using namespace cp1251::literals;
 
@@ -33,26 +33,34 @@ constexpr auto kZeroDenominator = u8"Пожалуйста введите отл�
 constexpr auto kEnterLine = u8"Введите строку: \n"_cp1251;
 constexpr auto kStoredLine = u8"Вывод строки: \n"_cp1251;
 
-enum class Read { value, unreadable, endOfInput };
+// How a read went. `ended` covers the end of input, a failed read and a failed
+// output alike; endOfRun() tells them apart.
+enum class Read { value, unreadable, ended };
 
 // What the dialogue does after an item has been answered.
-enum class Next { nextPass, endOfInput, exit };
+enum class Next { nextPass, ended, exit };
 
-// Every read below flushes the output first, so a prompt is on screen before
-// the program waits.
+// Every read flushes the output first, so a prompt is on screen before the
+// program waits (the input is not tied to the output). A failed flush stops the
+// run there: nothing more is read once the output is gone.
 
 // Reads one integer the way formatted extraction does: leading white space is
 // skipped and whatever follows the digits stays for the next read. Input that
 // cannot be read as a 32-bit integer is refused as a whole line, so a failed
-// read never leaves the stream stuck; only the end of input ends the run.
+// read never leaves the stream stuck.
 Read readInteger(std::istream& in, std::ostream& out, std::int32_t& value) {
-  out.flush();
-  in >> std::ws;
-  if (in.peek() == std::istream::traits_type::eof()) {
-    return Read::endOfInput;
+  if (!out.flush()) {
+    return Read::ended;
   }
+  value = 0;
   if (in >> value) {
     return Read::value;
+  }
+  // A failure at the end of input with no number taken (only white space or a
+  // lone sign before the end; the value is then left 0, while a number out of
+  // range stores the nearest limit) is the end of input, as is a read error.
+  if (in.bad() || (in.eof() && value == 0)) {
+    return Read::ended;
   }
   in.clear();
   in.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
@@ -60,8 +68,23 @@ Read readInteger(std::istream& in, std::ostream& out, std::int32_t& value) {
 }
 
 Read readLine(std::istream& in, std::ostream& out, std::string& line) {
-  out.flush();
-  return std::getline(in, line) ? Read::value : Read::endOfInput;
+  if (!out.flush()) {
+    return Read::ended;
+  }
+  return std::getline(in, line) ? Read::value : Read::ended;
+}
+
+// The one place that decides how a run that stopped reading ends. The output is
+// checked first: a read is only tried once the flush before it has succeeded.
+Ending endOfRun(const std::istream& in, std::ostream& out) {
+  if (!out) {
+    return Ending::outputFailed;
+  }
+  if (in.bad()) {
+    return Ending::inputFailed;
+  }
+  out << std::endl;
+  return out ? Ending::endOfInput : Ending::outputFailed;
 }
 
 Next enterFraction(MenuState& state, std::istream& in, std::ostream& out) {
@@ -78,8 +101,8 @@ Next enterFraction(MenuState& state, std::istream& in, std::ostream& out) {
       case Read::unreadable:
         out << kUnreadableFraction << std::endl;
         return Next::nextPass;
-      case Read::endOfInput:
-        return Next::endOfInput;
+      case Read::ended:
+        return Next::ended;
     }
   }
   if (m == 0) {
@@ -95,9 +118,9 @@ Next enterFraction(MenuState& state, std::istream& in, std::ostream& out) {
 // own line is discarded.
 Next storeLine(MenuState& state, std::istream& in, std::ostream& out) {
   out << kEnterLine;
-  if (readLine(in, out, state.dummy) == Read::endOfInput ||
-      readLine(in, out, state.Str) == Read::endOfInput) {
-    return Next::endOfInput;
+  if (readLine(in, out, state.dummy) == Read::ended ||
+      readLine(in, out, state.Str) == Read::ended) {
+    return Next::ended;
   }
   // As a C string: the stored text ends at the line's first NUL byte, if any.
   state.c.setText(state.Str.c_str());
@@ -134,7 +157,7 @@ Next answerItem(std::int32_t choice, MenuState& state, std::istream& in, std::os
 
 }  // namespace
 
-int runDialogue(std::istream& in, std::ostream& out) {
+Ending runDialogue(std::istream& in, std::ostream& out) {
   MenuState state;
   for (;;) {
     if (state.remaining == 2) {
@@ -150,19 +173,17 @@ int runDialogue(std::istream& in, std::ostream& out) {
       case Read::unreadable:
         out << kWrongItem << std::endl;
         break;
-      case Read::endOfInput:
-        next = Next::endOfInput;
+      case Read::ended:
+        next = Next::ended;
         break;
     }
     switch (next) {
       case Next::nextPass:
         break;
-      case Next::endOfInput:
-        out << std::endl;
-        return 0;
+      case Next::ended:
+        return endOfRun(in, out);
       case Next::exit:
-        out.flush();
-        return 0;
+        return out.flush() ? Ending::exitItem : Ending::outputFailed;
     }
   }
 }

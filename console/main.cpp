@@ -1,11 +1,57 @@
 #include <clocale>
+#include <cstdlib>
 #include <iostream>
+#include <new>
 
-#include "console/dialogue.hpp"
+#include "cp1251.hpp"
+#include "dialogue.hpp"
+
+using namespace cp1251::literals;
+
+namespace {
+
+// The only texts the program writes to standard error; every dialogue message
+// goes to standard output.
+constexpr auto kWriteFailed = u8"Ошибка записи в стандартный вывод\n"_cp1251;
+constexpr auto kReadFailed = u8"Ошибка чтения стандартного ввода\n"_cp1251;
+constexpr auto kOutOfMemory = u8"Недостаточно памяти\n"_cp1251;
+
+// Installed as the new-handler, so whichever allocation fails (the line of item
+// 7, a text copy, a fraction) ends the run the same way, and never as a quiet
+// end of input. It allocates nothing itself.
+[[noreturn]] void outOfMemory() {
+  std::cout.flush();
+  std::cerr << kOutOfMemory;
+  std::cerr.flush();
+  std::_Exit(EXIT_FAILURE);
+}
+
+int exitStatus(Ending ending) {
+  switch (ending) {
+    case Ending::exitItem:
+    case Ending::endOfInput:
+      return EXIT_SUCCESS;
+    case Ending::outputFailed:
+      std::cerr << kWriteFailed;
+      break;
+    case Ending::inputFailed:
+      std::cerr << kReadFailed;
+      break;
+  }
+  return EXIT_FAILURE;
+}
+
+}  // namespace
 
 int main() {
+  std::set_new_handler(outOfMemory);
+  // The standard streams buffer for themselves instead of going through C stdio
+  // character by character; the dialogue flushes before every read, so the input
+  // need not be tied to the output either.
+  std::ios::sync_with_stdio(false);
+  std::cin.tie(nullptr);
   // The result is ignored: where no "Russian" locale exists nothing changes, and
   // the console streams keep their own locale, so numbers stay plain digits.
   static_cast<void>(std::setlocale(LC_ALL, "Russian"));
-  return runDialogue(std::cin, std::cout);
+  return exitStatus(runDialogue(std::cin, std::cout));
 }

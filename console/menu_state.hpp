@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "fraction/fraction.hpp"
+#include "fraction.hpp"
 
 // Everything one run of the calculator keeps between menu passes.
 // `a` exists exactly when remaining <= 1, `b` exactly when remaining == 0.

@@ -1,9 +1,9 @@
-#include "console/result_commands.hpp"
+#include "result_commands.hpp"
 
 #include <optional>
 #include <string_view>
 
-#include "fraction/cp1251.hpp"
+#include "cp1251.hpp"
 
 using namespace cp1251::literals;
 

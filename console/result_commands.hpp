@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <ostream>
 
-#include "console/menu_state.hpp"
+#include "menu_state.hpp"
 
 // Answers menu items 2 to 6: sum, difference, product, quotient and reduction
 // of the entered fractions. Writes its answer to `out` and returns.

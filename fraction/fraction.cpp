@@ -1,10 +1,10 @@
-#include "fraction/fraction.hpp"
+#include "fraction.hpp"
 
 #include <cstddef>
 #include <cstring>
 #include <utility>
 
-#include "fraction/cp1251.hpp"
+#include "cp1251.hpp"
 
 using namespace cp1251::literals;
 

@@ -1,11 +1,11 @@
 #pragma once
 
 #include <cstdint>
-#include <iostream>
 #include <memory>
 #include <optional>
+#include <ostream>
 
-#include "fraction/exact_integer.hpp"
+#include "exact_integer.hpp"
 
 // A fraction of two 32-bit signed integers that also owns a line of text.
 //
@@ -23,7 +23,7 @@ class Fraction {
   Fraction();
   // top over bottom with the initial text. A zero denominator is refused with a
   // message on `messages` and 1 is stored in its place.
-  Fraction(std::int32_t top, std::int32_t bottom, std::ostream& messages = std::cout);
+  Fraction(std::int32_t top, std::int32_t bottom, std::ostream& messages);
 
   Fraction(const Fraction& other);
   Fraction& operator=(const Fraction& other);

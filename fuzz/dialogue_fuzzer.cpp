@@ -6,12 +6,12 @@
 #include <sstream>
 #include <string>
 
-#include "console/dialogue.hpp"
+#include "dialogue.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   // NOLINTNEXTLINE(cppcoreguidelines-pro-type-reinterpret-cast): libFuzzer hands over raw bytes
   std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
   std::ostringstream out;
-  runDialogue(in, out);
+  static_cast<void>(runDialogue(in, out));
   return 0;
 }

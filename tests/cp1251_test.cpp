@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "tests/test_text.hpp"
+#include "test_text.hpp"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <string>
 
-#include "fraction/cp1251.hpp"
+#include "cp1251.hpp"
 
 using namespace cp1251::literals;
 
