@@ -9,8 +9,8 @@ import pty
 import re
 import select
 import sys
+import termios
 import time
-import tty
 
 COMMAND = sys.argv[1:]
 WINDOWS = COMMAND[-1].endswith(".exe")
@@ -45,10 +45,6 @@ class Terminal:
         self.pid, self.fd = pty.fork()
         if self.pid == 0:
             if WINDOWS:
-                # Wine's console reads the terminal raw, where the Enter key is a
-                # carriage return; raw from the start, keys typed before Wine has
-                # set it so come through unchanged too.
-                tty.setraw(0)
                 os.environ["LANG"] = "C.UTF-8"
             os.execv(COMMAND[0], COMMAND)
         self.seen = b""
@@ -58,8 +54,15 @@ class Terminal:
         deadline = time.monotonic() + timeout
         while wanted not in self.seen:
             remaining = deadline - time.monotonic()
-            if remaining <= 0 or not select.select([self.fd], [], [], remaining)[0]:
+            if remaining <= 0:
                 return False
+            if not select.select([self.fd], [], [], min(remaining, 1.0))[0]:
+                if WINDOWS:
+                    # Now and then Wine's console leaves the first keys of a run
+                    # unread until more come: a Right arrow, which changes nothing
+                    # at the end of the line being typed, wakes it.
+                    os.write(self.fd, b"\x1b[C")
+                continue
             try:
                 chunk = os.read(self.fd, 4096)
             except OSError:  # the program has gone and the terminal is closed
@@ -72,6 +75,12 @@ class Terminal:
 
     def type(self, keys: bytes) -> None:
         if WINDOWS:
+            # Wine's console reads the terminal raw, where the Enter key is a
+            # carriage return. It sets the terminal so when it first reads, a
+            # moment after the prompt: keys typed before would be taken cooked.
+            deadline = time.monotonic() + 10
+            while termios.tcgetattr(self.fd)[3] & termios.ICANON and time.monotonic() < deadline:
+                time.sleep(0.01)
             keys = keys.replace(b"\n", b"\r")
         os.write(self.fd, keys)
 
