@@ -11,9 +11,16 @@ constexpr UINT kWindows1251 = 1251;
 
 // The code pages found at start. Written once before `changed` is set and only
 // read after, so the console control handler's thread may read them too.
-UINT previousOutput = 0;
-UINT previousInput = 0;
-std::atomic<bool> changed{false};
+struct Previous {
+  UINT output = 0;
+  UINT input = 0;
+  std::atomic<bool> changed{false};
+};
+
+Previous& previous() {
+  static Previous codePages;
+  return codePages;
+}
 
 bool isConsole(DWORD standardHandle) {
   DWORD mode = 0;
@@ -31,13 +38,14 @@ BOOL WINAPI onConsoleEvent(DWORD /*event*/) {
 }  // namespace
 
 void useWindows1251Console() {
-  if (changed || !(isConsole(STD_INPUT_HANDLE) || isConsole(STD_OUTPUT_HANDLE) ||
-                   isConsole(STD_ERROR_HANDLE))) {
+  Previous& was = previous();
+  if (was.changed || !(isConsole(STD_INPUT_HANDLE) || isConsole(STD_OUTPUT_HANDLE) ||
+                       isConsole(STD_ERROR_HANDLE))) {
     return;
   }
-  previousOutput = GetConsoleOutputCP();
-  previousInput = GetConsoleCP();
-  changed = true;
+  was.output = GetConsoleOutputCP();
+  was.input = GetConsoleCP();
+  was.changed = true;
   static_cast<void>(SetConsoleCtrlHandler(onConsoleEvent, TRUE));
   // A failure leaves the console as it was: the bytes are written all the same.
   static_cast<void>(SetConsoleOutputCP(kWindows1251));
@@ -45,9 +53,10 @@ void useWindows1251Console() {
 }
 
 void restoreConsoleCodePages() {
-  if (!changed.exchange(false)) {
+  Previous& was = previous();
+  if (!was.changed.exchange(false)) {
     return;
   }
-  static_cast<void>(SetConsoleOutputCP(previousOutput));
-  static_cast<void>(SetConsoleCP(previousInput));
+  static_cast<void>(SetConsoleOutputCP(was.output));
+  static_cast<void>(SetConsoleCP(was.input));
 }
