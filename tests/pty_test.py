@@ -82,6 +82,8 @@ class Terminal:
         os.write(self.fd, keys)
 
     def status(self, timeout: float = 10.0):
+        if WINDOWS:
+            timeout *= 3  # Wine's console can hold the last keys as long as the first
         deadline = time.monotonic() + timeout
         while time.monotonic() < deadline:
             self.expect(b"\0", 0.05)  # drain the screen so the program never blocks on it
