@@ -5,6 +5,7 @@
 
 #include "cp1251.hpp"
 #include "dialogue.hpp"
+#include "windows_console.hpp"
 
 using namespace cp1251::literals;
 
@@ -23,6 +24,7 @@ constexpr auto kOutOfMemory = u8"Недостаточно памяти\n"_cp1251
   std::cout.flush();
   std::cerr << kOutOfMemory;
   std::cerr.flush();
+  restoreConsoleCodePages();  // std::_Exit runs no destructors
   std::_Exit(EXIT_FAILURE);
 }
 
@@ -44,6 +46,8 @@ int exitStatus(Ending ending) {
 }  // namespace
 
 int main() {
+  // A Windows console shows the texts in Windows-1251 until main has returned.
+  const Windows1251Console console;
   std::set_new_handler(outOfMemory);
   // The standard streams buffer for themselves instead of going through C stdio
   // character by character; the dialogue flushes before every read, so the input

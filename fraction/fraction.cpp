@@ -79,13 +79,15 @@ std::optional<Fraction> Fraction::fromExact(exact::Integer top, exact::Integer b
   }
   const auto fittedNumerator = exact::toInt32(top);
   const auto fittedDenominator = exact::toInt32(bottom);
-  if (!fittedNumerator || !fittedDenominator) {
-    return std::nullopt;
+  // One named result on every path, so it is built in the caller's storage
+  // (named return value optimisation) and its text is never copied on return.
+  std::optional<Fraction> result;
+  if (fittedNumerator && fittedDenominator) {
+    // A default fraction, which carries the initial text, with the new fields.
+    result.emplace();
+    result->numerator = *fittedNumerator;
+    result->denominator = *fittedDenominator;
   }
-  // Built in place: a default fraction, which carries the initial text, with the new fields.
-  std::optional<Fraction> result(std::in_place);
-  result->numerator = *fittedNumerator;
-  result->denominator = *fittedDenominator;
   return result;
 }
 

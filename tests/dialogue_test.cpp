@@ -107,7 +107,49 @@ TEST(Dialogue, EndOfInputEndsTheRunWithALineFeed) {
       {"at the rest of the item line", "7", kFirst + kEnterLine + "\n"},
       {"at the stored line", "7\n", kFirst + kEnterLine + "\n"},
       {"last line without a line feed is stored", "7\nlast", kFirst + kEnterLine + kFirst + "\n"},
+      {"a lone minus at the prompt", " \n -", kFirst + "\n"},
+      {"a lone plus at the denominator", "1\n5 +", kFirst + "\n"},
+      {"a sign before letters is unreadable", "-x", kFirst + kWrongItem + kFirst + "\n"},
   });
+}
+
+// Accepts `room` bytes, then fails every write.
+class FailingBuffer : public std::streambuf {
+ public:
+  explicit FailingBuffer(std::size_t room) : room_(room) {}
+
+ protected:
+  int_type overflow(int_type character) override {
+    if (room_ == 0 || traits_type::eq_int_type(character, traits_type::eof())) {
+      return traits_type::eof();
+    }
+    --room_;
+    return character;
+  }
+
+ private:
+  std::size_t room_;
+};
+
+TEST(Dialogue, FailedOutputStopsTheRunBeforeTheNextRead) {
+  // Fails at the first screen, inside a sum, and at the line feed of an end of input.
+  std::string script = "1\n1 2\n1\n1 3\n";
+  for (int pass = 0; pass < 10'000; ++pass) {
+    script += "2\n";
+  }
+  for (const std::size_t room : {std::size_t{0}, kFirst.size() - 1, kBothIn.size() + kSum.size()}) {
+    std::istringstream in(script);
+    FailingBuffer buffer(room);
+    std::ostream out(&buffer);
+    EXPECT_EQ(runDialogue(in, out), Ending::outputFailed) << room;
+    // The read that follows the failed flush never happens.
+    const auto position = in.tellg();
+    EXPECT_TRUE(position >= 0 && position <= 14) << room << ": " << position;
+  }
+  std::istringstream ended("");
+  FailingBuffer buffer(kFirst.size());
+  std::ostream out(&buffer);
+  EXPECT_EQ(runDialogue(ended, out), Ending::outputFailed);
 }
 
 TEST(Dialogue, ResultItems) {
