@@ -11,19 +11,14 @@ import subprocess
 import sys
 import tempfile
 
+from harness import check, finish
+
 PROGRAM = sys.argv[1]
 WRITE_FAILED = "Ошибка записи в стандартный вывод\n".encode("cp1251")
 READ_FAILED = "Ошибка чтения стандартного ввода\n".encode("cp1251")
 OUT_OF_MEMORY = "Недостаточно памяти\n".encode("cp1251")
 # Far more input than the program buffers, so reading on after a failure shows.
 ENDLESS = b"1\n1 2\n1\n1 3\n" + b"2\n" * 500_000
-
-results = []
-
-
-def check(name: str, condition: bool) -> None:
-    print(("ok   " if condition else "FAIL ") + name)
-    results.append(condition)
 
 
 def run(stdin, stdout, preexec=None, stdin_bytes=None):
@@ -88,5 +83,4 @@ if "--no-memory-limit" not in sys.argv:
     ran = run(None, subprocess.DEVNULL, limit_memory, huge)
     check_failure("a line larger than the memory left", ran, OUT_OF_MEMORY)
 
-print(f"{results.count(True)} passed, {results.count(False)} failed")
-sys.exit(0 if all(results) else 1)
+finish()

@@ -8,16 +8,11 @@ import os
 import subprocess
 import sys
 
+from harness import check, finish
+
 COMMAND = sys.argv[1:]
 WINDOWS = COMMAND[-1].endswith(".exe")
 PROMPT = "\nВведите номер(1-9): ".encode("cp1251")
-
-results = []
-
-
-def check(name: str, condition: bool) -> None:
-    print(("ok   " if condition else "FAIL ") + name)
-    results.append(condition)
 
 
 def run(stdin: bytes) -> subprocess.CompletedProcess:
@@ -72,5 +67,4 @@ check("an unreadable input: status 1 and its message",
       unreadable.returncode == 1
       and unreadable.stderr.startswith("Ошибка чтения стандартного ввода".encode("cp1251")))
 
-print(f"{results.count(True)} passed, {results.count(False)} failed")
-sys.exit(0 if all(results) else 1)
+finish()

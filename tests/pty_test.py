@@ -12,6 +12,8 @@ import sys
 import termios
 import time
 
+from harness import check, finish, terminal_status
+
 COMMAND = sys.argv[1:]
 WINDOWS = COMMAND[-1].endswith(".exe")
 
@@ -84,24 +86,7 @@ class Terminal:
     def status(self, timeout: float = 10.0):
         if WINDOWS:
             timeout *= 3  # Wine's console can hold the last keys as long as the first
-        deadline = time.monotonic() + timeout
-        while time.monotonic() < deadline:
-            self.expect(b"\0", 0.05)  # drain the screen so the program never blocks on it
-            pid, status = os.waitpid(self.pid, os.WNOHANG)
-            if pid:
-                os.close(self.fd)
-                return os.waitstatus_to_exitcode(status)
-        os.kill(self.pid, 9)
-        os.waitpid(self.pid, 0)
-        return "hung"
-
-
-results = []
-
-
-def check(name: str, condition: bool) -> None:
-    print(("ok   " if condition else "FAIL ") + name)
-    results.append(condition)
+        return terminal_status(self.pid, self.fd, lambda: self.expect(b"\0", 0.05), timeout)
 
 
 session = Terminal()
@@ -129,5 +114,4 @@ check("a second run shows its prompt", session.expect(PROMPT))
 session.type(b"9\n")
 check("item 9 ends the program with status 0", session.status() == 0)
 
-print(f"{results.count(True)} passed, {results.count(False)} failed")
-sys.exit(0 if all(results) else 1)
+finish()

@@ -12,6 +12,8 @@ import tempfile
 import termios
 import time
 
+from harness import check, finish, results, terminal_status
+
 START = os.path.abspath(sys.argv[1])
 MENU_LINE = "1: Вводить числитель и знаменатель дроби"
 PROMPT = "Введите номер(1-9): "
@@ -66,24 +68,7 @@ class Terminal:
             time.sleep(0.02)
 
     def status(self, timeout: float = 10.0):
-        deadline = time.monotonic() + timeout
-        while time.monotonic() < deadline:
-            self.expect("\0", 0.05)
-            pid, status = os.waitpid(self.pid, os.WNOHANG)
-            if pid:
-                os.close(self.fd)
-                return os.waitstatus_to_exitcode(status)
-        os.kill(self.pid, 9)
-        os.waitpid(self.pid, 0)
-        return "hung"
-
-
-results = []
-
-
-def check(name: str, condition: bool) -> None:
-    print(("ok   " if condition else "FAIL ") + name)
-    results.append(condition)
+        return terminal_status(self.pid, self.fd, lambda: self.expect("\0", 0.05), timeout)
 
 
 home = tempfile.mkdtemp()
@@ -125,5 +110,4 @@ check("item 9 ends with status 0", session.status() == 0)
 if not all(results):
     print("--- the first session's screen, control sequences removed ---")
     print(screen)
-print(f"{results.count(True)} passed, {results.count(False)} failed")
-sys.exit(0 if all(results) else 1)
+finish()
