@@ -3,20 +3,40 @@
 include(GNUInstallDirs)
 
 install(TARGETS fraction-calc RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# A stripped install (cpack, cmake --install --strip) also drops the compilers'
+# version notes in `.comment`, as Debian's packaging does.
+if(CMAKE_EXECUTABLE_FORMAT STREQUAL "ELF" AND CMAKE_STRIP)
+  install(CODE "
+    if(CMAKE_INSTALL_DO_STRIP)
+      execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment
+        \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/$<TARGET_FILE_NAME:fraction-calc>\"
+        COMMAND_ERROR_IS_FATAL ANY)
+    endif()")
+endif()
 
-# The manual page is installed compressed, as Debian keeps them (gzip -9n: no
-# name or time stamp inside, so the same page gives the same bytes).
-set(fraction_calc_man_page ${CMAKE_CURRENT_SOURCE_DIR}/man/fraction-calc.1)
-set(fraction_calc_man_page_gz ${CMAKE_CURRENT_BINARY_DIR}/man/fraction-calc.1.gz)
-add_custom_command(
-  OUTPUT ${fraction_calc_man_page_gz}
-  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_CURRENT_BINARY_DIR}/man
-  COMMAND gzip -9n -c ${fraction_calc_man_page} > ${fraction_calc_man_page_gz}
-  DEPENDS ${fraction_calc_man_page}
-  COMMENT "Compressing the manual page"
-  VERBATIM)
-add_custom_target(man_page ALL DEPENDS ${fraction_calc_man_page_gz})
-install(FILES ${fraction_calc_man_page_gz} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+# The manual pages, English by default and Russian where `man` looks for it in a
+# Russian locale, and the changelog, where Debian's tools look for a native
+# package's. They are installed compressed, as Debian keeps them (gzip -9n: no
+# name or time stamp inside, so the same text gives the same bytes).
+set(fraction_calc_texts man/fraction-calc.1 man/ru/fraction-calc.1 debian/changelog)
+set(fraction_calc_text_destinations ${CMAKE_INSTALL_MANDIR}/man1 ${CMAKE_INSTALL_MANDIR}/ru/man1
+                                    ${CMAKE_INSTALL_DATAROOTDIR}/doc/fraction-calc)
+set(fraction_calc_compressed_texts "")
+foreach(text destination IN ZIP_LISTS fraction_calc_texts fraction_calc_text_destinations)
+  set(source ${CMAKE_CURRENT_SOURCE_DIR}/${text})
+  set(compressed ${CMAKE_CURRENT_BINARY_DIR}/${text}.gz)
+  cmake_path(GET compressed PARENT_PATH compressed_folder)
+  add_custom_command(
+    OUTPUT ${compressed}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${compressed_folder}
+    COMMAND gzip -9n -c ${source} > ${compressed}
+    DEPENDS ${source}
+    COMMENT "Compressing ${text}"
+    VERBATIM)
+  install(FILES ${compressed} DESTINATION ${destination})
+  list(APPEND fraction_calc_compressed_texts ${compressed})
+endforeach()
+add_custom_target(compressed_texts ALL DEPENDS ${fraction_calc_compressed_texts})
 
 # The package recommends the terminal layers that ./start uses, read from the
 # one list of packages so that the two never drift apart.
