@@ -1,8 +1,10 @@
-# GoogleTest built from source for the target of a cross build, where no
-# installed GoogleTest fits: Debian's googletest package has the sources.
-# Defines GTest::gtest_main and sets GTest_FOUND when the sources are there.
+# GoogleTest built from source where the installed one cannot link: for the
+# target of a cross build, and for another C++ library than the one it was built
+# with (libc++; a library built against libstdc++ does not link with it).
+# Debian's googletest package has the sources. Defines GTest::gtest_main and
+# sets GTest_FOUND when the sources are there.
 set(FRACTION_CALC_GTEST_SOURCES /usr/src/googletest CACHE PATH
-    "GoogleTest sources, built for the target of a cross build")
+    "GoogleTest sources, built with the project's compiler and C++ library")
 if(NOT TARGET GTest::gtest_main AND EXISTS ${FRACTION_CALC_GTEST_SOURCES}/CMakeLists.txt)
   set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
   set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)

@@ -5,6 +5,7 @@
 
 #include "cp1251.hpp"
 #include "dialogue.hpp"
+#include "standard_input.hpp"
 #include "windows_console.hpp"
 
 using namespace cp1251::literals;
@@ -49,13 +50,14 @@ int main() {
   // A Windows console shows the texts in Windows-1251 until main has returned.
   const Windows1251Console console;
   std::set_new_handler(outOfMemory);
-  // The standard streams buffer for themselves instead of going through C stdio
-  // character by character; the dialogue flushes before every read, so the input
-  // need not be tied to the output either.
+  // Standard output buffers for itself instead of going through C stdio
+  // character by character; the dialogue flushes it before every read.
   std::ios::sync_with_stdio(false);
-  std::cin.tie(nullptr);
   // The result is ignored: where no "Russian" locale exists nothing changes, and
   // the console streams keep their own locale, so numbers stay plain digits.
   static_cast<void>(std::setlocale(LC_ALL, "Russian"));
-  return exitStatus(runDialogue(std::cin, std::cout));
+  // Input through the program's own stream, so that a read error ends the run as
+  // a failure whichever C++ library the program is built with.
+  StandardInput input;
+  return exitStatus(runDialogue(input.stream(), std::cout));
 }

@@ -23,10 +23,12 @@ std::unique_ptr<char[]> initialText() {
   return buffer;
 }
 
-// A buffer of exactly the text's length plus its terminator.
+// A buffer of exactly the text's length plus its terminator. It is left
+// uninitialised, since the copy fills every byte (std::make_unique would zero it
+// first; make_unique_for_overwrite is missing from libc++ before 16).
 std::unique_ptr<char[]> copyOf(const char* source) {
   const std::size_t size = std::strlen(source) + 1;
-  auto buffer = std::make_unique_for_overwrite<char[]>(size);
+  std::unique_ptr<char[]> buffer(new char[size]);
   std::memcpy(buffer.get(), source, size);
   return buffer;
 }

@@ -9,6 +9,10 @@
 // as plain as possible so that it can judge the fraction library: every value
 // the formulas form (at most 2^63 in magnitude) and every cross-multiplied
 // check (at most 2^95) fits with room to spare, so nothing here can overflow.
+//
+// Only where the compiler has a 128-bit integer (GCC and Clang; not MSVC):
+// the checks that use it are left out elsewhere.
+#if defined(__SIZEOF_INT128__)
 
 namespace reference {
 
@@ -144,3 +148,5 @@ struct Unreduced {
 }
 
 }  // namespace reference
+
+#endif  // defined(__SIZEOF_INT128__)
