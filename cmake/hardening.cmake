@@ -14,7 +14,7 @@ set(CMAKE_POSITION_INDEPENDENT_CODE ON)
 include(CheckPIESupported)
 check_pie_supported()
 
-# The optimised build only: _FORTIFY_SOURCE needs optimisation, and glibc warns
+# The Release build only: _FORTIFY_SOURCE needs optimisation, and glibc warns
 # (an error under -Werror) when it is set without. It is undefined first, since
 # some compilers define a level of their own.
 add_compile_options("$<$<CONFIG:Release>:-fstack-protector-strong;-U_FORTIFY_SOURCE;-D_FORTIFY_SOURCE=2>"

@@ -23,18 +23,17 @@ set(fraction_calc_text_destinations ${CMAKE_INSTALL_MANDIR}/man1 ${CMAKE_INSTALL
                                     ${CMAKE_INSTALL_DATAROOTDIR}/doc/fraction-calc)
 set(fraction_calc_compressed_texts "")
 foreach(text destination IN ZIP_LISTS fraction_calc_texts fraction_calc_text_destinations)
-  set(source ${CMAKE_CURRENT_SOURCE_DIR}/${text})
-  set(compressed ${CMAKE_CURRENT_BINARY_DIR}/${text}.gz)
-  cmake_path(GET compressed PARENT_PATH compressed_folder)
+  set(fraction_calc_compressed ${CMAKE_CURRENT_BINARY_DIR}/${text}.gz)
+  cmake_path(GET fraction_calc_compressed PARENT_PATH fraction_calc_compressed_folder)
   add_custom_command(
-    OUTPUT ${compressed}
-    COMMAND ${CMAKE_COMMAND} -E make_directory ${compressed_folder}
-    COMMAND gzip -9n -c ${source} > ${compressed}
-    DEPENDS ${source}
+    OUTPUT ${fraction_calc_compressed}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${fraction_calc_compressed_folder}
+    COMMAND gzip -9n -c ${CMAKE_CURRENT_SOURCE_DIR}/${text} > ${fraction_calc_compressed}
+    DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${text}
     COMMENT "Compressing ${text}"
     VERBATIM)
-  install(FILES ${compressed} DESTINATION ${destination})
-  list(APPEND fraction_calc_compressed_texts ${compressed})
+  install(FILES ${fraction_calc_compressed} DESTINATION ${destination})
+  list(APPEND fraction_calc_compressed_texts ${fraction_calc_compressed})
 endforeach()
 add_custom_target(compressed_texts ALL DEPENDS ${fraction_calc_compressed_texts})
 
