@@ -3,6 +3,10 @@
 include(GNUInstallDirs)
 
 install(TARGETS fraction-calc RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+if(WIN32)
+  include(${CMAKE_CURRENT_LIST_DIR}/windows-package.cmake)  # the zip for Windows instead
+  return()
+endif()
 
 # The manual page is installed compressed, as Debian keeps them (gzip -9n: no
 # name or time stamp inside, so the same page gives the same bytes).
