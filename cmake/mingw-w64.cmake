@@ -19,10 +19,11 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 set(CMAKE_EXE_LINKER_FLAGS_INIT -static)
 
 # The programs run under Wine through cmake/wine-run, which makes the prefix and
-# starts its wineserver when they are not ready. The prefix is this build tree's
-# own, not the user's ~/.wine: a test run neither needs nor changes anything in
-# the home folder, every build starts from a Windows of its own, and deleting
-# the build tree deletes it too.
+# starts its wineserver when they are not ready. The prefix is, unless
+# FRACTION_CALC_WINEPREFIX names another, this build tree's own and not the
+# user's ~/.wine: a test run neither needs nor changes anything in the home
+# folder, every build starts from a Windows of its own, and deleting the build
+# tree deletes it too.
 find_program(FRACTION_CALC_WINE NAMES wine64 wine PATHS /usr/lib/wine)
 if(FRACTION_CALC_WINE)
   set(FRACTION_CALC_WINEPREFIX ${CMAKE_BINARY_DIR}/wine CACHE PATH "The Wine prefix the programs run in")
