@@ -3,6 +3,10 @@
 include(GNUInstallDirs)
 
 install(TARGETS fraction-calc RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+if(WIN32)
+  include(${CMAKE_CURRENT_LIST_DIR}/windows-package.cmake)  # the zip for Windows instead
+  return()
+endif()
 # A stripped install (cpack, cmake --install --strip) also drops the compilers'
 # version notes in `.comment`, as Debian's packaging does.
 if(CMAKE_EXECUTABLE_FORMAT STREQUAL "ELF" AND CMAKE_STRIP)
