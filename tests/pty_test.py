@@ -6,7 +6,6 @@ the Windows-1251 texts to UTF-8 and draws the screen with escape sequences.
 import os
 import re
 import sys
-import termios
 import time
 
 import pytest
@@ -16,6 +15,7 @@ from conftest import on_screen, windows
 if sys.platform == "win32":
     pytest.skip("Windows has no pseudo-terminal to drive the program through", allow_module_level=True)
 import pexpect  # noqa: E402  (its spawn needs a pseudo-terminal)
+import termios  # noqa: E402
 
 PROMPT = "Введите номер(1-9): "
 LINE = "Дробь — это «пополам»"
