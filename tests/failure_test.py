@@ -1,86 +1,81 @@
-"""Runs the built calculator where its streams or its memory fail.
-
-Each failure ends the run at once with status 1 and one text on standard error;
-nothing more is read. Usage: failure_test.py PROGRAM [--no-memory-limit]
-(sanitizer builds reserve more address space than any useful limit allows).
-"""
+"""The built calculator where its streams or its memory fail (POSIX only: the
+cases close descriptors, send signals and limit the address space). Each
+failure ends the run at once with status 1 and one text on standard error;
+nothing more is read."""
 import os
-import resource
 import signal
 import subprocess
 import sys
-import tempfile
 
-from harness import check, finish
+import pytest
 
-PROGRAM = sys.argv[1]
+if sys.platform == "win32":
+    pytest.skip("POSIX descriptors, signals and limits", allow_module_level=True)
+
 WRITE_FAILED = "Ошибка записи в стандартный вывод\n".encode("cp1251")
 READ_FAILED = "Ошибка чтения стандартного ввода\n".encode("cp1251")
-OUT_OF_MEMORY = "Недостаточно памяти\n".encode("cp1251")
-# Far more input than the program buffers, so reading on after a failure shows.
-ENDLESS = b"1\n1 2\n1\n1 3\n" + b"2\n" * 500_000
 
 
-def run(stdin, stdout, preexec=None, stdin_bytes=None):
-    return subprocess.run([PROGRAM], stdin=stdin, stdout=stdout, stderr=subprocess.PIPE,
-                          input=stdin_bytes, preexec_fn=preexec, timeout=30, check=False)
+@pytest.fixture(scope="module")
+def endless(tmp_path_factory):
+    """Far more input than the program buffers, so reading on after a failure shows."""
+    script = tmp_path_factory.mktemp("input") / "endless"
+    script.write_bytes(b"1\n1 2\n1\n1 3\n" + b"2\n" * 500_000)
+    return script
 
 
-def check_failure(name: str, ran, text: bytes) -> None:
-    check(f"{name}: status 1 and the text on standard error",
-          ran.returncode == 1 and ran.stderr == text)
+def run(program, before=None, **streams) -> subprocess.CompletedProcess:
+    return subprocess.run(program, stderr=subprocess.PIPE, preexec_fn=before, timeout=30,
+                          check=False, **streams)
 
 
-with tempfile.TemporaryDirectory() as folder:
-    script = os.path.join(folder, "input")
-    with open(script, "wb") as file:
-        file.write(ENDLESS)
+# Standard output cannot be written: the input is a file, so its offset
+# afterwards shows how much was read.
+@pytest.mark.parametrize("target, before", [
+    pytest.param("/dev/full", None, id="a full disk", marks=pytest.mark.skipif(
+        not os.path.exists("/dev/full"), reason="no /dev/full on this system")),
+    pytest.param(os.devnull, lambda: os.close(1), id="a closed standard output"),
+    pytest.param(os.devnull, lambda: os.dup2(os.open(os.devnull, os.O_RDONLY), 1),
+                 id="a read-only standard output"),
+])
+def test_an_unwritable_output(program, endless, target, before):
+    with open(endless, "rb") as stdin, open(target, "wb") as stdout:
+        ran = run(program, before, stdin=stdin, stdout=stdout)
+        assert (ran.returncode, ran.stderr) == (1, WRITE_FAILED)
+        assert os.lseek(stdin.fileno(), 0, os.SEEK_CUR) < 65536, "nothing more read"
 
-    # Standard output cannot be written: the input is a file, so its offset
-    # afterwards shows how much was read.
-    def read_only_stdout():
-        os.dup2(os.open(os.devnull, os.O_RDONLY), 1)
 
-    for name, target, preexec in [("a full disk", "/dev/full", None),
-                                  ("a closed standard output", os.devnull, lambda: os.close(1)),
-                                  ("a read-only standard output", os.devnull, read_only_stdout)]:
-        with open(script, "rb") as stdin, open(target, "wb") as stdout:
-            ran = run(stdin, stdout, preexec)
-            check_failure(name, ran, WRITE_FAILED)
-            check(f"{name}: nothing more read", os.lseek(stdin.fileno(), 0, os.SEEK_CUR) < 65536)
+# A reader that has gone: with SIGPIPE ignored the write fails; by default the
+# signal ends the program, as it does any tool.
+@pytest.mark.parametrize("disposition, status, text", [
+    pytest.param(signal.SIG_IGN, 1, WRITE_FAILED, id="SIGPIPE ignored"),
+    pytest.param(signal.SIG_DFL, -signal.SIGPIPE, b"", id="SIGPIPE by default"),
+])
+def test_a_reader_gone(program, endless, disposition, status, text):
+    reader, writer = os.pipe()
+    os.close(reader)
+    with open(endless, "rb") as stdin:
+        ran = run(program, lambda: signal.signal(signal.SIGPIPE, disposition), stdin=stdin, stdout=writer)
+    os.close(writer)
+    assert (ran.returncode, ran.stderr) == (status, text)
 
-    # A reader that has gone: with SIGPIPE ignored the write fails; by default the
-    # signal ends the program, as it does any tool.
-    for name, disposition, expected in [("a reader gone, SIGPIPE ignored", signal.SIG_IGN, 1),
-                                        ("a reader gone, SIGPIPE default", signal.SIG_DFL,
-                                         -signal.SIGPIPE)]:
-        reader, writer = os.pipe()
-        os.close(reader)
-        with open(script, "rb") as stdin:
-            ran = subprocess.run([PROGRAM], stdin=stdin, stdout=writer, stderr=subprocess.PIPE,
-                                 preexec_fn=lambda d=disposition: signal.signal(signal.SIGPIPE, d),
-                                 timeout=30, check=False)
-        os.close(writer)
-        check(f"{name}: status {expected}", ran.returncode == expected)
-        if expected == 1:
-            check(f"{name}: the text on standard error", ran.stderr == WRITE_FAILED)
 
 # Standard input cannot be read, which is not its end.
-check_failure("a closed standard input", run(None, subprocess.DEVNULL, lambda: os.close(0)),
-              READ_FAILED)
-directory = os.open("/", os.O_RDONLY)
-check_failure("a directory as standard input", run(directory, subprocess.DEVNULL), READ_FAILED)
-os.close(directory)
+@pytest.mark.parametrize("folder, before", [(None, lambda: os.close(0)), ("/", None)],
+                         ids=["a closed standard input", "a folder as standard input"])
+def test_an_unreadable_input(program, folder, before):
+    stdin = os.open(folder, os.O_RDONLY) if folder else None
+    ran = run(program, before, stdin=stdin, stdout=subprocess.DEVNULL)
+    assert (ran.returncode, ran.stderr) == (1, READ_FAILED)
 
-# A stored line larger than the memory left, with input after it.
-if "--no-memory-limit" not in sys.argv:
+
+def test_a_line_larger_than_the_memory_left(program, request):
+    if request.config.getoption("--no-memory-limit"):
+        pytest.skip("sanitizers reserve more address space than a memory limit allows")
+    if sys.platform == "darwin":
+        pytest.skip("macOS does not enforce RLIMIT_AS")
+    import resource
     limit = 256 << 20
-
-    def limit_memory():
-        resource.setrlimit(resource.RLIMIT_AS, (limit, limit))
-
-    huge = b"7\n" + b"x" * (200 << 20) + b"\n8\n9\n"
-    ran = run(None, subprocess.DEVNULL, limit_memory, huge)
-    check_failure("a line larger than the memory left", ran, OUT_OF_MEMORY)
-
-finish()
+    ran = run(program, lambda: resource.setrlimit(resource.RLIMIT_AS, (limit, limit)),
+              input=b"7\n" + b"x" * (200 << 20) + b"\n8\n9\n", stdout=subprocess.DEVNULL)
+    assert (ran.returncode, ran.stderr) == (1, "Недостаточно памяти\n".encode("cp1251"))

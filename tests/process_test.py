@@ -1,70 +1,73 @@
-"""Runs the built calculator as a process: exit status, end of input, long input.
-
-Arguments: the program, after the emulator that runs it if there is one (Wine
-for the Windows program, whose text-mode streams write CRLF line ends, read
-CRLF or LF, and end the input at a Ctrl-Z byte).
-"""
+"""The built calculator as a process: exit status, end of input, long input,
+failed streams. The Windows program's text-mode streams write CR LF line ends,
+read CR LF or LF, and end the input at a Ctrl-Z byte."""
 import os
 import subprocess
-import sys
 
-from harness import check, finish
+import pytest
 
-COMMAND = sys.argv[1:]
-WINDOWS = COMMAND[-1].endswith(".exe")
+from conftest import windows
+
 PROMPT = "\nВведите номер(1-9): ".encode("cp1251")
 
 
-def run(stdin: bytes) -> subprocess.CompletedProcess:
-    done = subprocess.run(COMMAND, input=stdin, capture_output=True, timeout=10, check=False)
-    if WINDOWS:
-        # Every line feed comes as CR LF; with those made LF the bytes are the Linux ones.
-        lone = done.stdout.replace(b"\r\n", b"").count(b"\n")
-        if lone:
-            check(f"CR LF line ends only ({lone} lone line feeds)", False)
-        done.stdout = done.stdout.replace(b"\r\n", b"\n")
-    return done
+@pytest.fixture(scope="module")
+def run(program):
+    def run(keys: bytes = None, **streams) -> subprocess.CompletedProcess:
+        done = subprocess.run(program, input=keys, capture_output="stdout" not in streams,
+                              timeout=10, check=False, **streams)
+        if windows(program) and done.stdout:
+            # Every line feed comes as CR LF; with those made LF the bytes are the Linux ones.
+            assert b"\n" not in done.stdout.replace(b"\r\n", b""), "CR LF line ends only"
+            done.stdout = done.stdout.replace(b"\r\n", b"\n")
+        return done
+    return run
 
-exited = run(b"1\n1 2\n9\n")
-check("item 9 exits with status 0", exited.returncode == 0)
-check("item 9 writes nothing more", exited.stdout.endswith(PROMPT))
 
-for name, stdin in [("empty input", b""), ("input ends after an entry", b"1\n1 2\n"),
-                    ("input ends inside item 7", b"7")]:
-    ended = run(stdin)
-    check(name + ": status 0", ended.returncode == 0)
-    check(name + ": final line feed", ended.stdout.endswith(b"\n"))
-    check(name + ": nothing on stderr", ended.stderr == b"")
+def test_item_9_exits_with_status_0_and_writes_nothing_more(run):
+    exited = run(b"1\n1 2\n9\n")
+    assert (exited.returncode, exited.stdout[-len(PROMPT):]) == (0, PROMPT)
 
-if WINDOWS:
+
+@pytest.mark.parametrize("keys", [b"", b"1\n1 2\n", b"7"],
+                         ids=["empty input", "input ends after an entry", "input ends inside item 7"])
+def test_the_end_of_input_ends_with_status_0_and_a_final_line_feed(run, keys):
+    ended = run(keys)
+    assert (ended.returncode, ended.stdout[-1:], ended.stderr) == (0, b"\n", b"")
+
+
+def test_cr_lf_input_gives_the_sum_and_the_line_without_its_cr(run, program):
+    if not windows(program):
+        pytest.skip("CR LF input is the Windows program's")
     typed = run(b"1\r\n1 2\r\n1\r\n1 3\r\n2\r\n7\r\nab\r\n8\r\n9\r\n")
-    check("CR LF input: sum, and the line without its CR",
-          b"\n5/6\n" in typed.stdout and b": \nab\n" in typed.stdout and typed.returncode == 0)
+    assert b"\n5/6\n" in typed.stdout and b": \nab\n" in typed.stdout and typed.returncode == 0
 
-# A 1 MiB line of every byte but NUL and line feed (and Ctrl-Z, the end of a
-# text-mode input on Windows), stored by item 7 and printed by item 8.
-excluded = (0, 10, 26) if WINDOWS else (0, 10)
-line = bytes(b for b in range(256) if b not in excluded) * 4200
-long_line = run(b"7\n" + line + b"\n8\n9\n")
-check("a 1 MiB line comes back byte for byte", b"\n" + line + b"\n" in long_line.stdout)
-digits = run(b"7" * 10_000 + b"\n8\n9\n")
-check("a 10,000-digit item number is refused and the session goes on",
-      "номер(1-9)!!!\n".encode("cp1251") in digits.stdout
-      and "Строка инициализирована\n".encode("cp1251") in digits.stdout
-      and digits.returncode == 0)
 
-# Failed streams end the run with status 1 and say so on standard error.
-with open("/dev/full", "wb") as full:
-    unwritable = subprocess.run(COMMAND, input=b"9\n", stdout=full, stderr=subprocess.PIPE,
-                                timeout=10, check=False)
-check("an unwritable output: status 1 and its message",
-      unwritable.returncode == 1
-      and unwritable.stderr.startswith("Ошибка записи в стандартный вывод".encode("cp1251")))
-folder = os.open("/", os.O_RDONLY)  # reading a folder fails (EISDIR)
-unreadable = subprocess.run(COMMAND, stdin=folder, capture_output=True, timeout=10, check=False)
-os.close(folder)
-check("an unreadable input: status 1 and its message",
-      unreadable.returncode == 1
-      and unreadable.stderr.startswith("Ошибка чтения стандартного ввода".encode("cp1251")))
+def test_a_1_mib_line_comes_back_byte_for_byte(run, program):
+    # Every byte but NUL and line feed (and Ctrl-Z, the end of a Windows text-mode input).
+    excluded = (0, 10, 26) if windows(program) else (0, 10)
+    line = bytes(b for b in range(256) if b not in excluded) * 4200
+    assert b"\n" + line + b"\n" in run(b"7\n" + line + b"\n8\n9\n").stdout
 
-finish()
+
+def test_a_10000_digit_item_number_is_refused_and_the_session_goes_on(run):
+    digits = run(b"7" * 10_000 + b"\n8\n9\n")
+    assert "номер(1-9)!!!\n".encode("cp1251") in digits.stdout and digits.returncode == 0
+    assert "Строка инициализирована\n".encode("cp1251") in digits.stdout
+
+
+@pytest.mark.skipif(not os.path.exists("/dev/full"), reason="no /dev/full on this system")
+def test_an_unwritable_output_ends_with_status_1_and_its_message(run):
+    with open("/dev/full", "wb") as full:
+        unwritable = run(b"9\n", stdout=full, stderr=subprocess.PIPE)
+    assert unwritable.returncode == 1
+    assert unwritable.stderr.startswith("Ошибка записи в стандартный вывод".encode("cp1251"))
+
+
+@pytest.mark.skipif(os.name == "nt", reason="Windows cannot open a folder as a file")
+def test_an_unreadable_input_ends_with_status_1_and_its_message(run):
+    folder = os.open("/", os.O_RDONLY)  # reading a folder fails (EISDIR)
+    unreadable = run(stdin=folder)
+    os.close(folder)
+    assert unreadable.returncode == 1
+    assert unreadable.stderr.startswith("Ошибка чтения стандартного ввода".encode("cp1251"))

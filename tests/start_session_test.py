@@ -1,113 +1,138 @@
-"""Drives ./start at a UTF-8 pseudo-terminal as a person would: readable menu,
-line editing and history through rlwrap, Cyrillic through luit."""
-import codecs
-import fcntl
+"""./start at a UTF-8 pseudo-terminal, as a person would use it: the menu
+readable, line editing and history through rlwrap, Cyrillic through luit, and
+the keys of job control at a shell."""
+import io
 import os
-import pty
 import re
-import select
-import struct
+import shlex
 import sys
-import tempfile
-import termios
-import time
 
-from harness import check, finish, results, terminal_status
+import pytest
 
-START = os.path.abspath(sys.argv[1])
-MENU_LINE = "1: Вводить числитель и знаменатель дроби"
+from conftest import on_screen
+
+if sys.platform == "win32":
+    pytest.skip("./start is for POSIX terminals", allow_module_level=True)
+import pexpect  # noqa: E402  (its spawn needs a pseudo-terminal)
+
 PROMPT = "Введите номер(1-9): "
 SUM = "Сумма введенных чисел равна: \n5/6\n"
-WRONG_ITEM = "правильный номер"
 UP, LEFT = "\x1b[A", "\x1b[D"
-# Terminal control sequences that readline writes around its line.
-CONTROL = re.compile(rb"\x1b\[[0-9;?]*[A-Za-z]|\x1b[=>]|\r|\x07")
 
 
-class Terminal:
-    def __init__(self, home: str) -> None:
-        self.pid, self.fd = pty.fork()
-        if self.pid == 0:
-            fcntl.ioctl(0, termios.TIOCSWINSZ, struct.pack("HHHH", 40, 100, 0, 0))
-            env = {"PATH": os.environ["PATH"], "HOME": home, "TERM": "xterm", "LANG": "C.UTF-8",
-                   "LC_ALL": "C.UTF-8"}
-            os.execve(START, [START], env)
-        self.decoder = codecs.getincrementaldecoder("utf-8")(errors="replace")
-        self.screen = ""  # everything shown so far, as text, without control sequences
-        self.unread = ""  # what expect() has not yet matched
+class Terminal(pexpect.spawn):
+    def __init__(self, home: str, *command: str) -> None:
+        env = {"PATH": os.environ["PATH"], "HOME": home, "TERM": "xterm", "LANG": "C.UTF-8",
+               "LC_ALL": "C.UTF-8", "PS1": "shell$ "}
+        super().__init__(command[0], list(command[1:]), env=env, timeout=20, dimensions=(40, 100))
+        self.logfile_read = io.BytesIO()  # the whole screen, for the checks that read it
 
-    def expect(self, wanted: str, timeout: float = 20.0) -> bool:
-        deadline = time.monotonic() + timeout
-        while wanted not in self.unread:
-            remaining = deadline - time.monotonic()
-            if remaining <= 0 or not select.select([self.fd], [], [], remaining)[0]:
-                return False
-            try:
-                chunk = os.read(self.fd, 4096)
-            except OSError:
-                return False
-            if not chunk:
-                return False
-            text = self.decoder.decode(CONTROL.sub(b"", chunk))
-            self.screen += text
-            self.unread += text
-        self.unread = self.unread[self.unread.index(wanted) + len(wanted):]
-        return True
-
-    def settle(self) -> None:
-        """Waits until the screen is quiet (readline redraws its prompt after the
-        program's), so that what is expected next can only come after the keys."""
-        while self.expect("\0", 0.3):
-            pass
-        self.unread = ""
+    def shows(self, text: str) -> None:
+        """Waits for `text`, with whatever readline or the shell draws between its
+        characters: control sequences, carriage returns, bells."""
+        self.expect(on_screen(text.encode(), rb"\x1b\[[0-9;?]*[A-Za-z]|\x1b[=>]|\r|\x07"))
 
     def type(self, keys: str) -> None:
-        self.settle()
-        for key in re.findall(r"\x1b\[.|.", keys, re.S):  # one key at a time, as typed
-            os.write(self.fd, key.encode())
-            time.sleep(0.02)
+        """Types after what readline draws once the program's prompt is there, so
+        that what is expected next can only come after the keys; one key at a time."""
+        self.expect(pexpect.TIMEOUT, timeout=0.3)
+        for key in re.findall(r"\x1b\[.|.", keys, re.S):
+            self.send(key.encode())
 
-    def status(self, timeout: float = 10.0):
-        return terminal_status(self.pid, self.fd, lambda: self.expect("\0", 0.05), timeout)
+    def end(self) -> int:
+        self.expect(pexpect.EOF)
+        self.close()
+        return self.exitstatus
 
 
-home = tempfile.mkdtemp()
-session = Terminal(home)
-check("the menu shows as UTF-8 Cyrillic", session.expect(MENU_LINE) and session.expect(PROMPT))
-session.type("1 1 2\r")
-check("an entry and its next prompt", session.expect(PROMPT))
-session.type("1 1 3\r")
-check("the second entry", session.expect(PROMPT))
-session.type("2\r")
-check("a sum answers", session.expect(SUM) and session.expect(PROMPT))
-session.type(UP + "\r")
-check("Up then Enter repeats the sum", session.expect(SUM) and session.expect(PROMPT))
-session.type("2" + LEFT + LEFT + "\r")
-check("2, Left, Left, Enter asks for the sum again", session.expect(SUM) and session.expect(PROMPT))
-check("the arrow keys never reached the program", WRONG_ITEM not in session.screen)
-session.type("7\r")
-check("item 7 asks for a line", session.expect("Введите строку: \n"))
-session.type("Привет, мир\r")
-check("the line is taken", session.expect(PROMPT))
-session.type("8\r")
-check("the Cyrillic line comes back through item 8",
-      session.expect("Вывод строки: \nПривет, мир\n") and session.expect(PROMPT))
-session.type("\x04")
-check("Ctrl-D at the prompt ends with status 0", session.status() == 0)
-screen = session.screen
+@pytest.fixture(scope="module")
+def start(request, tmp_path_factory):
+    """Starts a command, ./start unless named, at a terminal; all in one home folder (the history's)."""
+    script = os.path.abspath(request.config.getoption("--start"))
+    home = str(tmp_path_factory.mktemp("home"))
+    return lambda *command: Terminal(home, *(command or [script]))
 
-history = os.path.join(home, ".fraction-calc_history")
-check("the history is kept in ~/.fraction-calc_history",
-      os.path.exists(history) and "Привет, мир" in open(history, encoding="utf-8").read())
-session = Terminal(home)
-session.expect(PROMPT)
-session.type(UP + "\r")
-check("the next run recalls the last item from the history",
-      session.expect("Вывод строки: \nСтрока инициализирована\n") and session.expect(PROMPT))
-session.type("9\r")
-check("item 9 ends with status 0", session.status() == 0)
 
-if not all(results):
-    print("--- the first session's screen, control sequences removed ---")
-    print(screen)
-finish()
+@pytest.fixture(scope="module")
+def terminal(start):
+    terminal = start()
+    yield terminal
+    terminal.close(force=True)
+
+
+# One session, in order: the keys typed and what the screen shows next.
+STEPS = {
+    "the menu shows as UTF-8 Cyrillic": ("", ["1: Вводить числитель и знаменатель дроби", PROMPT]),
+    "an entry and its next prompt": ("1 1 2\r", [PROMPT]),
+    "the second entry": ("1 1 3\r", [PROMPT]),
+    "a sum answers": ("2\r", [SUM, PROMPT]),
+    "Up then Enter repeats the sum": (UP + "\r", [SUM, PROMPT]),
+    "2, Left, Left, Enter asks for the sum again": ("2" + LEFT + LEFT + "\r", [SUM, PROMPT]),
+    "item 7 asks for a line": ("7\r", ["Введите строку: \n"]),
+    "the line is taken": ("Привет, мир\r", [PROMPT]),
+    "the Cyrillic line comes back through item 8": ("8\r", ["Вывод строки: \nПривет, мир\n", PROMPT]),
+}
+
+
+@pytest.mark.parametrize("keys, screen", STEPS.values(), ids=STEPS.keys())
+def test_session(terminal, keys, screen):
+    if keys:
+        terminal.type(keys)
+    for text in screen:
+        terminal.shows(text)
+
+
+def test_the_arrow_keys_never_reached_the_program(terminal):
+    assert "правильный номер".encode() not in terminal.logfile_read.getvalue()
+
+
+def test_ctrl_d_at_the_prompt_ends_with_status_0(terminal):
+    terminal.type("\x04")
+    assert terminal.end() == 0
+
+
+def test_the_next_run_recalls_the_last_item_from_the_history_in_the_home_folder(start):
+    again = start()
+    again.shows(PROMPT)
+    again.type(UP + "\r")
+    again.shows("Вывод строки: \nСтрока инициализирована\n")
+    again.shows(PROMPT)
+    again.type("9\r")
+    assert again.end() == 0, "item 9 ends with status 0"
+    with open(os.path.join(again.env["HOME"], ".fraction-calc_history"), encoding="utf-8") as history:
+        assert "Привет, мир" in history.read()
+
+
+@pytest.fixture
+def shell(start, request):
+    """An interactive shell, with job control, that has started ./start and typed a line."""
+    shell = start("bash", "--norc", "--noprofile", "-i")
+    shell.shows("shell$ ")
+    shell.sendline(shlex.quote(os.path.abspath(request.config.getoption("--start"))))
+    shell.shows(PROMPT)
+    shell.type("1 1 2\r")
+    shell.shows(PROMPT)
+    shell.type("")
+    yield shell
+    shell.close(force=True)
+
+
+@pytest.mark.parametrize("key, status", [("c", 130), ("\\", 131)],
+                         ids=["Ctrl-C ends it, interrupted", "Ctrl-\\ quits"])
+def test_a_signal_key_after_a_typed_line(shell, key, status):
+    shell.sendcontrol(key)
+    shell.shows("shell$ ")
+    shell.sendline('echo "status $?"')
+    shell.shows(f"status {status}")
+
+
+def test_ctrl_z_after_a_typed_line_stops_it_and_fg_resumes_at_the_same_prompt(shell):
+    shell.sendcontrol("z")
+    shell.shows("Stopped")
+    shell.shows("shell$ ")
+    shell.sendline("fg")
+    shell.shows(PROMPT)
+    shell.type("1 1 3\r")
+    shell.shows(PROMPT)
+    shell.type("2\r")
+    shell.shows(SUM)
