@@ -29,3 +29,70 @@ install_missing_packages() {
   apt-get update -qq &&
     DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $missing
 }
+
+# The tools that the build and test purposes stand for, named as a user knows
+# them, of which this machine lacks some; one a line. Asked of the machine itself
+# (not of dpkg), so that tools installed some other way count, and off Debian too.
+missing_tools() {
+  local purpose python
+  for purpose in "$@"; do
+    case $purpose in
+      build)
+        command -v cmake >/dev/null || echo "CMake"
+        command -v make >/dev/null || echo "make"
+        command -v c++ >/dev/null || command -v g++ >/dev/null || command -v clang++ >/dev/null ||
+          echo "a C++ compiler"
+        ;;
+      test)
+        for python in python3 /usr/bin/python3 ''; do
+          if [ -z "$python" ]; then
+            echo "a Python 3 with pytest and pexpect"
+          elif "$python" -c 'import pytest, pexpect' 2>/dev/null; then
+            break
+          fi
+        done
+        # Installed, or its sources (Debian's googletest); on macOS the build downloads it.
+        if [ "$(uname -s)" != Darwin ] && [ ! -e /usr/include/gtest/gtest.h ] &&
+          [ ! -e /usr/local/include/gtest/gtest.h ] && [ ! -e /usr/src/googletest/CMakeLists.txt ]; then
+          echo "GoogleTest"
+        fi
+        ;;
+    esac
+  done
+}
+
+# Makes ready what the given purposes (build, test) need before anything is
+# configured. As root on Debian, the missing packages of their lines are
+# installed, saying so on standard error; apt-get's own output shows only when it
+# fails. Otherwise one note on standard error names what is missing and, where
+# apt-get exists, the line that installs it, and the status is 1. Standard output
+# is left alone: piped runs get the program's bytes only.
+set_up() {
+  local missing packages log tool note=""
+  missing=$(missing_tools "$@")
+  if [ -z "$missing" ]; then
+    return 0
+  fi
+  packages=""
+  if command -v apt-get >/dev/null && command -v dpkg-query >/dev/null; then
+    packages=$(echo $(missing_packages "$@"))
+  fi
+  if [ -n "$packages" ] && [ "$(id -u)" -eq 0 ]; then
+    echo "Installing what is missing: apt-get install $packages" >&2
+    if log=$(install_missing_packages "$@" 2>&1); then
+      missing=$(missing_tools "$@")
+      [ -n "$missing" ] || return 0
+    else
+      printf '%s\n' "$log" >&2
+    fi
+  fi
+  while IFS= read -r tool; do
+    note="$note, $tool"
+  done <<<"$missing"
+  note="Missing: ${note#, }."
+  if [ -n "$packages" ]; then
+    note="$note To install: sudo apt-get install $packages"
+  fi
+  echo "$note" >&2
+  return 1
+}

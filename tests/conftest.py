@@ -1,6 +1,9 @@
-"""What the Python tests share: the command line that names what they run, and
-patterns that find a text on a terminal's screen."""
+"""What the Python tests share: the command line that names what they run,
+patterns that find a text on a terminal's screen, and the terminal itself."""
+import os
 import re
+import sys
+import time
 
 import pytest
 
@@ -30,3 +33,56 @@ def on_screen(text: bytes, noise: bytes = b"") -> re.Pattern:
     pieces = [b"\r\r?\n" if char == b"\n" else re.escape(char)
               for char in re.findall(rb"[\xc0-\xff][\x80-\xbf]*|.", text, re.S)]
     return re.compile(between.join(pieces))
+
+
+# What a console or readline draws between the characters of a text: control
+# sequences, carriage returns, bells.
+ESCAPES = rb"\x1b\[[0-9;?]*[A-Za-z]|\x1b[=>]|\r|\x07"
+
+if sys.platform != "win32":
+    import termios
+
+    import pexpect  # its spawn needs a pseudo-terminal
+
+    class Terminal(pexpect.spawn):
+        """A command at a pseudo-terminal, watched and typed at as a person would.
+
+        `encoding` is what the terminal shows and sends: Windows-1251 for the
+        program alone, UTF-8 behind luit or Wine's console. `settle` waits that
+        long for the screen to be drawn before typing, then types a key at a time,
+        so that what is expected next can only come after the keys (readline
+        redraws the line it edits). Wine's console reads the terminal raw, where
+        Enter is a carriage return, and draws a line's trailing blanks by clearing
+        the rest of it.
+        """
+
+        def __init__(self, command: list, *, env: dict, encoding: str, timeout: float = 10,
+                     settle: float = 0, wine: bool = False, dimensions=(24, 80)) -> None:
+            self.encoding_, self.settle, self.wine = encoding, settle, wine
+            self.noise = ESCAPES if wine or settle else b""
+            super().__init__(command[0], list(command[1:]), env=env, timeout=timeout, dimensions=dimensions)
+
+        def shows(self, text: str) -> None:
+            if self.wine:
+                text = re.sub(" +(?=\n|$)", "", text)
+            self.expect(on_screen(text.encode(self.encoding_), self.noise))
+
+        def type(self, keys: str) -> None:
+            if self.wine:
+                # Wine's console sets the terminal raw when it first reads, a
+                # moment after the prompt: keys typed before would be taken cooked.
+                deadline = time.monotonic() + 10
+                while termios.tcgetattr(self.child_fd)[3] & termios.ICANON and time.monotonic() < deadline:
+                    time.sleep(0.01)
+                keys = keys.replace("\n", "\r")
+            if not self.settle:
+                self.send(keys.encode(self.encoding_))
+                return
+            self.expect(pexpect.TIMEOUT, timeout=self.settle)
+            for key in re.findall(r"\x1b\[.|.", keys, re.S):
+                self.send(key.encode(self.encoding_))
+
+        def end(self) -> int:
+            self.expect(pexpect.EOF)
+            self.close()
+            return self.exitstatus

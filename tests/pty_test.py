@@ -4,57 +4,31 @@ The Windows program runs under Wine in a UTF-8 terminal: Wine's console converts
 the Windows-1251 texts to UTF-8 and draws the screen with escape sequences.
 """
 import os
-import re
 import sys
-import time
 
 import pytest
 
-from conftest import on_screen, windows
+from conftest import windows
 
 if sys.platform == "win32":
     pytest.skip("Windows has no pseudo-terminal to drive the program through", allow_module_level=True)
-import pexpect  # noqa: E402  (its spawn needs a pseudo-terminal)
-import termios  # noqa: E402
+from conftest import Terminal  # noqa: E402  (only where there is a pseudo-terminal)
 
 PROMPT = "Введите номер(1-9): "
 LINE = "Дробь — это «пополам»"
 
 
-class Terminal(pexpect.spawn):
-    def __init__(self, program: list) -> None:
-        self.wine = windows(program)
-        # In a new Wine prefix the first console session can leave the first keys
-        # unanswered for about ten seconds, and the end can take as long.
-        super().__init__(program[0], program[1:], timeout=30 if self.wine else 10,
-                         env=dict(os.environ, LANG="C.UTF-8"))
-
-    def shows(self, text: str) -> None:
-        if self.wine:  # Wine draws blanks at the end of a line by clearing the rest of it
-            self.expect(on_screen(re.sub(" +(?=\n|$)", "", text).encode(), rb"\x1b\[[0-9;?]*[A-Za-z]"))
-        else:
-            self.expect(on_screen(text.encode("cp1251")))
-
-    def type(self, keys: str) -> None:
-        if self.wine:
-            # Wine's console reads the terminal raw, where Enter is a carriage
-            # return. It sets the terminal so when it first reads, a moment after
-            # the prompt: keys typed before would be taken cooked.
-            deadline = time.monotonic() + 10
-            while termios.tcgetattr(self.child_fd)[3] & termios.ICANON and time.monotonic() < deadline:
-                time.sleep(0.01)
-            keys = keys.replace("\n", "\r")
-        self.send(keys.encode("utf-8" if self.wine else "cp1251"))
-
-    def end(self) -> int:
-        self.expect(pexpect.EOF)
-        self.close()
-        return self.exitstatus
+def spawn(program: list) -> "Terminal":
+    # In a new Wine prefix the first console session can leave the first keys
+    # unanswered for about ten seconds, and the end can take as long.
+    wine = windows(program)
+    return Terminal(program, env=dict(os.environ, LANG="C.UTF-8"), encoding="utf-8" if wine else "cp1251",
+                    timeout=30 if wine else 10, wine=wine)
 
 
 @pytest.fixture(scope="module")
 def terminal(program):
-    terminal = Terminal(program)
+    terminal = spawn(program)
     yield terminal
     terminal.close(force=True)
 
@@ -85,7 +59,7 @@ def test_the_end_of_input_ends_with_status_0(terminal):
 
 
 def test_a_second_run_ends_with_item_9(program):
-    second = Terminal(program)
+    second = spawn(program)
     second.shows(PROMPT)
     second.type("9\n")
     assert second.end() == 0

@@ -3,46 +3,18 @@ readable, line editing and history through rlwrap, Cyrillic through luit, and
 the keys of job control at a shell."""
 import io
 import os
-import re
 import shlex
 import sys
 
 import pytest
 
-from conftest import on_screen
-
 if sys.platform == "win32":
     pytest.skip("./start is for POSIX terminals", allow_module_level=True)
-import pexpect  # noqa: E402  (its spawn needs a pseudo-terminal)
+from conftest import Terminal  # noqa: E402  (only where there is a pseudo-terminal)
 
 PROMPT = "Введите номер(1-9): "
 SUM = "Сумма введенных чисел равна: \n5/6\n"
 UP, LEFT = "\x1b[A", "\x1b[D"
-
-
-class Terminal(pexpect.spawn):
-    def __init__(self, home: str, *command: str) -> None:
-        env = {"PATH": os.environ["PATH"], "HOME": home, "TERM": "xterm", "LANG": "C.UTF-8",
-               "LC_ALL": "C.UTF-8", "PS1": "shell$ "}
-        super().__init__(command[0], list(command[1:]), env=env, timeout=20, dimensions=(40, 100))
-        self.logfile_read = io.BytesIO()  # the whole screen, for the checks that read it
-
-    def shows(self, text: str) -> None:
-        """Waits for `text`, with whatever readline or the shell draws between its
-        characters: control sequences, carriage returns, bells."""
-        self.expect(on_screen(text.encode(), rb"\x1b\[[0-9;?]*[A-Za-z]|\x1b[=>]|\r|\x07"))
-
-    def type(self, keys: str) -> None:
-        """Types after what readline draws once the program's prompt is there, so
-        that what is expected next can only come after the keys; one key at a time."""
-        self.expect(pexpect.TIMEOUT, timeout=0.3)
-        for key in re.findall(r"\x1b\[.|.", keys, re.S):
-            self.send(key.encode())
-
-    def end(self) -> int:
-        self.expect(pexpect.EOF)
-        self.close()
-        return self.exitstatus
 
 
 @pytest.fixture(scope="module")
@@ -50,7 +22,15 @@ def start(request, tmp_path_factory):
     """Starts a command, ./start unless named, at a terminal; all in one home folder (the history's)."""
     script = os.path.abspath(request.config.getoption("--start"))
     home = str(tmp_path_factory.mktemp("home"))
-    return lambda *command: Terminal(home, *(command or [script]))
+    env = {"PATH": os.environ["PATH"], "HOME": home, "TERM": "xterm", "LANG": "C.UTF-8",
+           "LC_ALL": "C.UTF-8", "PS1": "shell$ "}
+
+    def spawn(*command: str) -> Terminal:
+        terminal = Terminal(list(command or [script]), env=env, encoding="utf-8", timeout=20, settle=0.3,
+                            dimensions=(40, 100))
+        terminal.logfile_read = io.BytesIO()  # the whole screen, for the checks that read it
+        return terminal
+    return spawn
 
 
 @pytest.fixture(scope="module")
