@@ -1,19 +1,44 @@
-# Installation and the Debian package: the program, its manual page, and
-# `cpack -G DEB` settings for fraction-calc_VERSION_ARCH.deb.
+# Installation and the Debian package: the program, the launcher that is the
+# user's command, the manual pages, and `cpack -G DEB` settings for
+# fraction-calc_VERSION_ARCH.deb.
 include(GNUInstallDirs)
 
-install(TARGETS fraction-calc RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 if(WIN32)
+  install(TARGETS fraction-calc RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   include(${CMAKE_CURRENT_LIST_DIR}/windows-package.cmake)  # the zip for Windows instead
   return()
 endif()
+
+# The command a user types, bin/fraction-calc, is the launcher made from
+# console/launcher.in: at a terminal it runs the program inside the terminal
+# layers, otherwise the program alone. The program itself is private to it, in
+# libexec/fraction-calc/ (Debian's policy allows libexec since it follows FHS 3.0).
+# Each copy of the launcher finds the program by the path from its own folder:
+# the build tree's copy, beside console/, is the one that ./start runs.
+set(fraction_calc_program_dir ${CMAKE_INSTALL_LIBEXECDIR}/fraction-calc)
+install(TARGETS fraction-calc RUNTIME DESTINATION ${fraction_calc_program_dir})
+# The notes on missing layers name the packages of the terminal line.
+file(STRINGS ${PROJECT_SOURCE_DIR}/dependencies/debian-packages fraction_calc_terminal_line
+     REGEX "^terminal[ \t]")
+string(REGEX REPLACE "^terminal[ \t]+" "" FRACTION_CALC_TERMINAL_PACKAGES "${fraction_calc_terminal_line}")
+string(REGEX REPLACE "[ \t]+" " " FRACTION_CALC_TERMINAL_PACKAGES "${FRACTION_CALC_TERMINAL_PACKAGES}")
+set(fraction_calc_executable OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ
+                             WORLD_EXECUTE)
+set(FRACTION_CALC_PROGRAM_FROM_LAUNCHER console/fraction-calc)  # where single-configuration builds put it
+configure_file(console/launcher.in ${PROJECT_BINARY_DIR}/fraction-calc @ONLY
+               FILE_PERMISSIONS ${fraction_calc_executable})
+file(RELATIVE_PATH FRACTION_CALC_PROGRAM_FROM_LAUNCHER ${CMAKE_INSTALL_FULL_BINDIR}
+     ${CMAKE_INSTALL_FULL_LIBEXECDIR}/fraction-calc/fraction-calc)
+configure_file(console/launcher.in launcher/fraction-calc @ONLY FILE_PERMISSIONS ${fraction_calc_executable})
+install(PROGRAMS ${PROJECT_BINARY_DIR}/launcher/fraction-calc DESTINATION ${CMAKE_INSTALL_BINDIR})
+
 # A stripped install (cpack, cmake --install --strip) also drops the compilers'
 # version notes in `.comment`, as Debian's packaging does.
 if(CMAKE_EXECUTABLE_FORMAT STREQUAL "ELF" AND CMAKE_STRIP)
   install(CODE "
     if(CMAKE_INSTALL_DO_STRIP)
       execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment
-        \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/$<TARGET_FILE_NAME:fraction-calc>\"
+        \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${fraction_calc_program_dir}/$<TARGET_FILE_NAME:fraction-calc>\"
         COMMAND_ERROR_IS_FATAL ANY)
     endif()")
 endif()
@@ -41,12 +66,9 @@ foreach(text destination IN ZIP_LISTS fraction_calc_texts fraction_calc_text_des
 endforeach()
 add_custom_target(compressed_texts ALL DEPENDS ${fraction_calc_compressed_texts})
 
-# The package recommends the terminal layers that ./start uses, read from the
-# one list of packages so that the two never drift apart.
-file(STRINGS ${CMAKE_CURRENT_SOURCE_DIR}/dependencies/debian-packages fraction_calc_terminal_line
-     REGEX "^terminal[ \t]")
-string(REGEX REPLACE "^terminal[ \t]+" "" fraction_calc_terminal_packages "${fraction_calc_terminal_line}")
-string(REGEX REPLACE "[ \t]+" ", " fraction_calc_terminal_packages "${fraction_calc_terminal_packages}")
+# The package recommends the terminal layers that the launcher uses, read from
+# the one list of packages so that the two never drift apart.
+string(REPLACE " " ", " fraction_calc_terminal_packages "${FRACTION_CALC_TERMINAL_PACKAGES}")
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME fraction-calc)
