@@ -81,14 +81,53 @@ def test_an_unreadable_input(program, folder, before):
     assert (ran.returncode, ran.stderr) == (1, READ_FAILED)
 
 
-def test_a_line_larger_than_the_memory_left(program, request):
+OUT_OF_MEMORY = "Недостаточно памяти\n".encode("cp1251")
+PAGE = 4096
+
+
+def limited(program, limit: int, stdin: bytes) -> subprocess.CompletedProcess:
+    """The program under an address-space limit of `limit` bytes."""
+    import resource
+    return run(program, lambda: resource.setrlimit(resource.RLIMIT_AS, (limit, limit)),
+               input=stdin, stdout=subprocess.DEVNULL)
+
+
+def start_up_band(program) -> range:
+    """The limits, a page apart, under which the program is loaded but cannot set
+    itself up and finish a session: from the lowest at which the loader gets it
+    running to the lowest at which it ends a session through item 9. Both are
+    found by bisection, so no figure of this machine or library is written here."""
+    def loaded(limit: int) -> bool:
+        try:
+            return limited(program, limit, b"9\n").returncode != 127  # the loader's own failure
+        except OSError:  # not even executed
+            return False
+
+    def lowest(works, low: int, high: int) -> int:
+        while high - low > PAGE:
+            middle = (low + high) // 2 // PAGE * PAGE
+            low, high = (low, middle) if works(middle) else (middle, high)
+        return high
+
+    finished = lowest(lambda limit: limited(program, limit, b"9\n").returncode == 0, 0, 1 << 30)
+    band = range(lowest(loaded, 0, finished), finished, PAGE)
+    assert band, "no limit at which the program runs but cannot set itself up: nothing was tried"
+    return band
+
+
+# Memory runs out: a line larger than what is left, or any allocation at start,
+# from the first line of main (the streams' own buffers included).
+@pytest.mark.parametrize("limits, stdin", [
+    pytest.param(lambda program: [256 << 20], b"7\n" + b"x" * (200 << 20) + b"\n8\n9\n",
+                 id="a line larger than the memory left"),
+    pytest.param(start_up_band, b"9\n", id="every limit in the start-up band"),
+])
+def test_exhausted_memory(program, request, limits, stdin):
     not_on_windows(program, "limit on the address space")
     if request.config.getoption("--no-memory-limit"):
         pytest.skip("sanitizers reserve more address space than a memory limit allows")
     if sys.platform == "darwin":
         pytest.skip("macOS does not enforce RLIMIT_AS")
-    import resource
-    limit = 256 << 20
-    ran = run(program, lambda: resource.setrlimit(resource.RLIMIT_AS, (limit, limit)),
-              input=b"7\n" + b"x" * (200 << 20) + b"\n8\n9\n", stdout=subprocess.DEVNULL)
-    assert (ran.returncode, ran.stderr) == (1, "Недостаточно памяти\n".encode("cp1251"))
+    for limit in limits(program):
+        ran = limited(program, limit, stdin)
+        assert (ran.returncode, ran.stderr) == (1, OUT_OF_MEMORY), f"under a limit of {limit} bytes"
