@@ -10,7 +10,8 @@ import pytest
 
 def pytest_addoption(parser):
     parser.addoption("--program", nargs="+", help="the built program, after the emulator that runs it if any")
-    parser.addoption("--start", help="the ./start script, for its terminal session")
+    parser.addoption("--start", nargs="+",
+                     help="./start and any installed fraction-calc: each is driven through the same terminal session")
     parser.addoption("--no-memory-limit", action="store_true",
                      help="leave out exhausted memory (sanitizers reserve more address space than a limit allows)")
 
@@ -57,10 +58,11 @@ if sys.platform != "win32":
         """
 
         def __init__(self, command: list, *, env: dict, encoding: str, timeout: float = 10,
-                     settle: float = 0, wine: bool = False, dimensions=(24, 80)) -> None:
+                     settle: float = 0, wine: bool = False, dimensions=(24, 80), cwd=None) -> None:
             self.encoding_, self.settle, self.wine = encoding, settle, wine
             self.noise = ESCAPES if wine or settle else b""
-            super().__init__(command[0], list(command[1:]), env=env, timeout=timeout, dimensions=dimensions)
+            super().__init__(command[0], list(command[1:]), env=env, timeout=timeout, dimensions=dimensions,
+                             cwd=cwd)
 
         def shows(self, text: str) -> None:
             if self.wine:
@@ -82,7 +84,36 @@ if sys.platform != "win32":
             for key in re.findall(r"\x1b\[.|.", keys, re.S):
                 self.send(key.encode(self.encoding_))
 
+        def paste(self, text: str) -> None:
+            """Sends a text as a terminal sends a paste: all at once, in pieces as
+            large as a terminal writes, reading what is echoed between them (a
+            terminal always reads, and readline stops taking keys while its echo
+            is left unread). The echo is dropped."""
+            data = text.encode(self.encoding_)
+            for start in range(0, len(data), 2048):
+                self.send(data[start:start + 2048])
+                try:
+                    while True:
+                        self.read_nonblocking(1 << 20, timeout=0.01)
+                except pexpect.TIMEOUT:
+                    pass
+
         def end(self) -> int:
             self.expect(pexpect.EOF)
             self.close()
             return self.exitstatus
+
+
+@pytest.hookimpl(trylast=True)
+def pytest_collection_modifyitems(items):
+    """A file parametrised over the commands it drives (--start) runs whole for
+    one command, then whole for the next, each in the order written: its tests
+    follow one terminal session. pytest would otherwise interleave them to share
+    the module-wide fixtures."""
+    def written(item):
+        callspec = getattr(item, "callspec", None)
+        if callspec is None or "command" not in callspec.params:
+            return (0, 0, 0, ())
+        others = tuple(index for name, index in sorted(callspec.indices.items()) if name != "command")
+        return (1, callspec.params["command"], item.function.__code__.co_firstlineno, others)
+    items.sort(key=written)

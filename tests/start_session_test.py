@@ -1,33 +1,56 @@
-"""./start at a UTF-8 pseudo-terminal, as a person would use it: the menu
-readable, line editing and history through rlwrap, Cyrillic through luit, and
-the keys of job control at a shell."""
+"""The terminal session as a person would use it, through each command named by
+--start: ./start and the installed fraction-calc run the same launcher. At a
+UTF-8 pseudo-terminal the menu is readable, lines are edited and kept in a
+history through rlwrap, Cyrillic goes through luit, the keys of job control work
+at a shell, and a layer that cannot work is left out; through pipes the command
+is exactly the program."""
 import io
 import os
 import shlex
+import signal
+import subprocess
 import sys
+import time
 
 import pytest
 
 if sys.platform == "win32":
-    pytest.skip("./start is for POSIX terminals", allow_module_level=True)
+    pytest.skip("the launcher is for POSIX terminals", allow_module_level=True)
 from conftest import Terminal  # noqa: E402  (only where there is a pseudo-terminal)
 
 PROMPT = "Введите номер(1-9): "
 SUM = "Сумма введенных чисел равна: \n5/6\n"
 UP, LEFT = "\x1b[A", "\x1b[D"
+HISTORY = ".fraction-calc_history"
+
+
+def pytest_generate_tests(metafunc):
+    # Each command by its place on the command line: pytest keeps a module's
+    # fixtures only while the parameter is the very same object.
+    if "command" in metafunc.fixturenames:
+        named = metafunc.config.getoption("--start")
+        metafunc.parametrize("command", range(len(named)), indirect=True, scope="module",
+                             ids=[os.path.basename(command) for command in named])
 
 
 @pytest.fixture(scope="module")
-def start(request, tmp_path_factory):
-    """Starts a command, ./start unless named, at a terminal; all in one home folder (the history's)."""
-    script = os.path.abspath(request.config.getoption("--start"))
-    home = str(tmp_path_factory.mktemp("home"))
-    env = {"PATH": os.environ["PATH"], "HOME": home, "TERM": "xterm", "LANG": "C.UTF-8",
-           "LC_ALL": "C.UTF-8", "PS1": "shell$ "}
+def command(request) -> str:
+    """The command under test, one of those named by --start."""
+    return os.path.abspath(request.config.getoption("--start")[request.param])
 
-    def spawn(*command: str) -> Terminal:
-        terminal = Terminal(list(command or [script]), env=env, encoding="utf-8", timeout=20, settle=0.3,
-                            dimensions=(40, 100))
+
+@pytest.fixture(scope="module")
+def start(command, tmp_path_factory):
+    """Starts a command, the one under test unless named, at a terminal; all in one
+    home folder (the history's). `changes` sets (or with None removes) variables."""
+    home = str(tmp_path_factory.mktemp("home"))
+    base = {"PATH": os.environ["PATH"], "HOME": home, "TERM": "xterm", "LANG": "C.UTF-8",
+            "LC_ALL": "C.UTF-8", "PS1": "shell$ "}
+
+    def spawn(*arguments: str, changes=None, dimensions=(40, 100), cwd=None) -> Terminal:
+        env = {name: value for name, value in {**base, **(changes or {})}.items() if value is not None}
+        terminal = Terminal(list(arguments or [command]), env=env, encoding="utf-8", timeout=20, settle=0.3,
+                            dimensions=dimensions, cwd=cwd)
         terminal.logfile_read = io.BytesIO()  # the whole screen, for the checks that read it
         return terminal
     return spawn
@@ -79,16 +102,74 @@ def test_the_next_run_recalls_the_last_item_from_the_history_in_the_home_folder(
     again.shows(PROMPT)
     again.type("9\r")
     assert again.end() == 0, "item 9 ends with status 0"
-    with open(os.path.join(again.env["HOME"], ".fraction-calc_history"), encoding="utf-8") as history:
+    with open(os.path.join(again.env["HOME"], HISTORY), encoding="utf-8") as history:
         assert "Привет, мир" in history.read()
 
 
+# A layer that cannot work here is named once, and the session goes on without it.
+# The history is then kept nowhere: not in the working folder, not in a home
+# folder made for it. A folder of /proc is one in which no one, root included,
+# can make a file; {tmp} is the test's own folder.
+CANNOT_WORK = {
+    "no HOME": ({"HOME": None}, (40, 100), "HOME is not set"),
+    "a home folder that is not there": ({"HOME": "{tmp}/home"}, (40, 100), "does not exist"),
+    "a home folder no one can write": ({"HOME": "/proc/self"}, (40, 100), "cannot be written"),
+    "TMPDIR pointing nowhere": ({"TMPDIR": "{tmp}/tmp"}, (40, 100), None),
+    "a terminal of 0 columns": ({}, (40, 0), "0 columns"),
+}
+
+
+@pytest.mark.parametrize("changes, dimensions, note", CANNOT_WORK.values(), ids=CANNOT_WORK.keys())
+def test_a_layer_that_cannot_work_is_named_once_and_left_out(start, command, tmp_path, changes, dimensions,
+                                                             note):
+    if changes.get("HOME") == "/proc/self" and not os.path.isdir("/proc/self"):
+        pytest.skip("no /proc")
+    changes = {name: value and value.format(tmp=tmp_path) for name, value in changes.items()}
+    session = start(changes=changes, dimensions=dimensions, cwd=str(tmp_path))
+    session.shows("1: Вводить числитель и знаменатель дроби")
+    for keys in ("1 1 2\r", "1 1 3\r", "2\r"):
+        session.shows(PROMPT)
+        session.type(keys)
+    session.shows(SUM)
+    session.shows(PROMPT)
+    session.type("9\r")
+    assert session.end() == 0
+    screen = session.logfile_read.getvalue().decode("utf-8", "replace")
+    notes = [line for line in screen.splitlines() if line.startswith("fraction-calc: ")]
+    assert notes == [] if note is None else len(notes) == 1 and note in notes[0], notes
+    assert sorted(os.listdir(tmp_path)) == [], "the history, or a home folder, was made in the working folder"
+    assert not os.path.exists(os.path.join(os.path.dirname(command), HISTORY)), "a history beside the command"
+
+# Readline hands over finished lines, so a line longer than the kernel's line
+# limit of a terminal (4095 bytes) reaches the program whole.
+@pytest.mark.parametrize("length", [10_000, 100_000])
+def test_a_long_line_reaches_the_program_whole(start, length):
+    line = ("Дробь 1/2 " * length)[:length]
+    session = start()
+    session.shows(PROMPT)
+    session.type("7\r")
+    session.shows("Введите строку: \n")
+    session.paste(line)
+    session.type("\r")
+    session.shows(PROMPT)
+    session.type("8\r")
+    session.expect_exact("Вывод строки: \r\n".encode())
+    session.expect_exact((line + "\r\n").encode(), timeout=60)
+    session.shows(PROMPT)
+    session.type("9\r")
+    assert session.end() == 0
+
+
 @pytest.fixture
-def shell(start, request):
-    """An interactive shell, with job control, that has started ./start and typed a line."""
+def shell(start, command):
+    """An interactive shell, with job control, that has started the command and typed a line."""
     shell = start("bash", "--norc", "--noprofile", "-i")
     shell.shows("shell$ ")
-    shell.sendline(shlex.quote(os.path.abspath(request.config.getoption("--start"))))
+    shell.sendline("stty -g")  # the terminal's modes, as the shell gives them to a command
+    shell.expect(r"([0-9a-f]+(?::[0-9a-f]+){8,})\r\n")
+    shell.modes = shell.match.group(1)
+    shell.shows("shell$ ")
+    shell.sendline(shlex.quote(command))
     shell.shows(PROMPT)
     shell.type("1 1 2\r")
     shell.shows(PROMPT)
@@ -116,3 +197,55 @@ def test_ctrl_z_after_a_typed_line_stops_it_and_fg_resumes_at_the_same_prompt(sh
     shell.shows(PROMPT)
     shell.type("2\r")
     shell.shows(SUM)
+
+
+def children(pid: int) -> set:
+    table = subprocess.run(["ps", "-e", "-o", "pid=,ppid="], capture_output=True, text=True, check=True).stdout
+    return {int(child) for child, parent in (line.split() for line in table.splitlines()) if int(parent) == pid}
+
+
+def descendants(pid: int) -> set:
+    found = children(pid)
+    return found.union(*(descendants(child) for child in found))
+
+
+def alive(pid: int) -> bool:
+    state = subprocess.run(["ps", "-o", "stat=", "-p", str(pid)], capture_output=True, text=True).stdout
+    return bool(state.strip()) and not state.startswith("Z")
+
+
+# kill from another terminal: every layer and the program end with the command,
+# the terminal's modes are as before, and the status names the signal.
+@pytest.mark.parametrize("name", ["SIGTERM", "SIGHUP", "SIGINT"])
+def test_a_signal_to_the_command_ends_every_layer(shell, name):
+    (launcher,) = children(shell.pid)
+    session = {launcher} | descendants(launcher)
+    assert len(session) > 1, "the layers run under the command"
+    os.kill(launcher, getattr(signal, name))
+    shell.shows("shell$ ")
+    shell.sendline('echo "status $?"; stty -g')
+    shell.shows(f"status {128 + getattr(signal, name)}")
+    shell.expect(r"([0-9a-f]+(?::[0-9a-f]+){8,})\r\n")
+    assert shell.match.group(1) == shell.modes, "the terminal's modes are as before"
+    deadline = time.monotonic() + 5
+    while any(alive(pid) for pid in session) and time.monotonic() < deadline:
+        time.sleep(0.1)
+    assert not [pid for pid in session if alive(pid)], "left running"
+
+
+# Through pipes and files the command is the program alone: the same bytes on
+# both streams and the same status, a failure's included.
+PIPED = b"1 1 2\n1 1 3\n2\n7\n" + "строка".encode("cp1251") + b"\n8\n"
+
+
+@pytest.mark.parametrize("target", [None, "/dev/full"], ids=["a pipe", "a full disk"])
+def test_through_pipes_it_is_exactly_the_program(command, program, target):
+    def ran(what: list):
+        output = open(target, "wb") if target else subprocess.PIPE
+        try:
+            done = subprocess.run(what, input=PIPED, stdout=output, stderr=subprocess.PIPE, timeout=120, check=False)
+        finally:
+            if target:
+                output.close()
+        return done.returncode, done.stdout, done.stderr
+    assert ran([command]) == ran(program)
