@@ -77,8 +77,9 @@ set(CPACK_PACKAGE_CONTACT "fraction-calc maintainers <fraction-calc@example.org>
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "interactive console calculator for two fractions")
 set(CPACK_PACKAGE_DESCRIPTION [[A numbered Russian menu reads two fractions of 32-bit integers and gives
 their sum, difference, product and quotient, exactly and in lowest terms,
-refusing a result that does not fit in 32 bits. The text is in the
-Windows-1251 code page: luit shows it on a UTF-8 terminal.]])
+refusing a result that does not fit in 32 bits. At a terminal the command
+runs it inside rlwrap, socat and luit, when installed: its Windows-1251 text
+shows on a UTF-8 terminal, and typed lines are edited and kept in a history.]])
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
