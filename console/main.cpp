@@ -20,24 +20,27 @@ constexpr auto kWriteFailed = u8"Ошибка записи в стандартн
 constexpr auto kReadFailed = u8"Ошибка чтения стандартного ввода\n"_cp1251;
 constexpr auto kOutOfMemory = u8"Недостаточно памяти\n"_cp1251;
 
-// Set once main has set up the standard streams. Until then the C++ streams
-// may be half rebuilt (unsynchronising them from C stdio allocates their new
-// buffers), and nothing has been written to standard output yet.
-bool streamsReady = false;
-
-// Installed as the new-handler from the first line of main, so whichever
-// allocation fails (the streams' buffers, the line of item 7, a text copy, a
-// fraction) ends the run the same way, and never as a quiet end of input. It
-// allocates nothing itself, and writes its text through C's standard error,
-// which is unbuffered and set up before main whatever state the C++ streams are in.
-[[noreturn]] void outOfMemory() {
-  if (streamsReady) {
-    std::cout.flush();  // what the dialogue wrote comes before the text
-  }
+// Writes the out-of-memory text and ends the run. It allocates nothing, and
+// writes through C's standard error, which is unbuffered and set up before main
+// whatever state the C++ streams are in.
+[[noreturn]] void endOutOfMemory() {
   const std::string_view text = kOutOfMemory.view();
   static_cast<void>(std::fwrite(text.data(), 1, text.size(), stderr));
   restoreConsoleCodePages();  // std::_Exit runs no destructors
   std::_Exit(EXIT_FAILURE);
+}
+
+// The new-handler while main sets up the standard streams: unsynchronising them
+// from C stdio allocates their new buffers, and until that is done their C++
+// side may be half rebuilt. Nothing has been written to standard output yet.
+[[noreturn]] void outOfMemoryAtStart() { endOutOfMemory(); }
+
+// The new-handler from then on, so whichever allocation fails (the line of item
+// 7, a text copy, a fraction) ends the run the same way, and never as a quiet
+// end of input: what the dialogue wrote comes first, then the text.
+[[noreturn]] void outOfMemory() {
+  std::cout.flush();
+  endOutOfMemory();
 }
 
 int exitStatus(Ending ending) {
@@ -58,13 +61,13 @@ int exitStatus(Ending ending) {
 }  // namespace
 
 int main() {
-  std::set_new_handler(outOfMemory);
+  std::set_new_handler(outOfMemoryAtStart);
   // A Windows console shows the texts in Windows-1251 until main has returned.
   const Windows1251Console console;
   // Standard output buffers for itself instead of going through C stdio
   // character by character; the dialogue flushes it before every read.
   std::ios::sync_with_stdio(false);
-  streamsReady = true;
+  std::set_new_handler(outOfMemory);
   // The result is ignored: where no "Russian" locale exists nothing changes, and
   // the console streams keep their own locale, so numbers stay plain digits.
   static_cast<void>(std::setlocale(LC_ALL, "Russian"));
