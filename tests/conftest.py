@@ -11,6 +11,10 @@ import pytest
 def pytest_addoption(parser):
     parser.addoption("--program", nargs="+", help="the built program, after the emulator that runs it if any")
     parser.addoption("--start", help="the ./start script, for its terminal session")
+    parser.addoption("--site", help="the web build's site folder, for the browser test")
+    parser.addoption("--screenshot", help="where the browser test saves the page with a finished session")
+    parser.addoption("--chromium", default="chromium", help="the browser the browser test drives")
+    parser.addoption("--chromedriver", default="chromedriver", help="the browser's WebDriver")
     parser.addoption("--no-memory-limit", action="store_true",
                      help="leave out exhausted memory (sanitizers reserve more address space than a limit allows)")
 
@@ -23,6 +27,13 @@ def program(request) -> list:
 def windows(command: list) -> bool:
     """The Windows program (natively or under Wine): CR LF line ends, a console of its own."""
     return command[-1].endswith(".exe")
+
+
+def node(command: list) -> bool:
+    """The web build's program under Node.js, which opens closed standard
+    descriptors on /dev/null, ignores SIGPIPE and reserves more address space
+    than a memory limit allows."""
+    return command[-1].endswith(".js")
 
 
 def on_screen(text: bytes, noise: bytes = b"") -> re.Pattern:
