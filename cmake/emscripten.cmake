@@ -16,4 +16,12 @@ set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/node-run)
 # 2 GiB (a line of item 7 of a mebibyte or more, in the program and its tests).
 set(CMAKE_EXE_LINKER_FLAGS_INIT -sALLOW_MEMORY_GROWTH)
 
+# Debian's emscripten runs Node.js modules (acorn) from /usr/share/nodejs when
+# it links, where Debian's Node.js looks and another (NodeSource's) does not:
+# the link step has that folder on NODE_PATH.
+if(EXISTS /usr/share/nodejs/acorn)
+  set(CMAKE_C_LINKER_LAUNCHER ${CMAKE_COMMAND} -E env "NODE_PATH=/usr/share/nodejs:$ENV{NODE_PATH}")
+  set(CMAKE_CXX_LINKER_LAUNCHER ${CMAKE_C_LINKER_LAUNCHER})
+endif()
+
 include(${EMSCRIPTEN_ROOT_PATH}/cmake/Modules/Platform/Emscripten.cmake)

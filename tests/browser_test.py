@@ -38,29 +38,39 @@ SESSION = {
 }
 
 
+class Server(http.server.ThreadingHTTPServer):
+    """Serves the folder above the site's on 127.0.0.1, and records every path asked for."""
+
+    def __init__(self, site: str) -> None:
+        self.asked = []
+        server = self
+
+        class Handler(http.server.SimpleHTTPRequestHandler):
+            def log_message(self, *args) -> None:
+                server.asked.append(self.path)
+
+        super().__init__(("127.0.0.1", 0), functools.partial(Handler, directory=os.path.dirname(site)))
+        self.address = f"http://127.0.0.1:{self.server_port}/{os.path.basename(site)}/"
+
+
 @pytest.fixture(scope="module")
-def site(request) -> str:
-    """The site's address on a local server, which records every path asked for."""
-    folder = os.path.abspath(request.config.getoption("--site"))
-    asked = []
-
-    class Handler(http.server.SimpleHTTPRequestHandler):
-        def log_message(self, *args) -> None:
-            asked.append(self.path)
-
-    server = http.server.ThreadingHTTPServer(
-        ("127.0.0.1", 0), functools.partial(Handler, directory=os.path.dirname(folder)))
+def server(request):
+    server = Server(os.path.abspath(request.config.getoption("--site")))
     threading.Thread(target=server.serve_forever, daemon=True).start()
-    root = f"http://127.0.0.1:{server.server_port}/"
-    yield root + os.path.basename(folder) + "/"
+    yield server
     server.shutdown()
-    outside = [path for path in asked if not path.startswith("/" + os.path.basename(folder) + "/")]
-    assert not outside, f"requests outside the site's folder: {outside}"
 
 
 @pytest.fixture(scope="module")
-def browser(request, site, tmp_path_factory):
-    """Headless Chromium as on a closed machine: a fresh profile, nothing fetched in the background."""
+def site(server) -> str:
+    return server.address
+
+
+@pytest.fixture(scope="module")
+def browser(request, server, tmp_path_factory):
+    """Headless Chromium as on a closed machine: a fresh profile, nothing fetched
+    in the background. Once all is typed, the page must have logged no error and
+    asked for nothing but the site's files."""
     options = webdriver.ChromeOptions()
     options.binary_location = shutil.which(request.config.getoption("--chromium"))
     for flag in ["--headless=new", "--no-sandbox", "--disable-gpu", "--disable-dev-shm-usage",
@@ -73,15 +83,20 @@ def browser(request, site, tmp_path_factory):
                               options=options)
     yield driver
     try:
-        errors = [entry["message"] for entry in driver.get_log("browser") if entry["level"] == "SEVERE"]
-        assert not errors, f"the page logged errors: {errors}"
-        requested = [json.loads(entry["message"])["message"] for entry in driver.get_log("performance")]
-        # Chromium's own pages (chrome://) and data: addresses go over no network.
-        elsewhere = [event["params"]["request"]["url"] for event in requested
+        events = [json.loads(entry["message"])["message"] for entry in driver.get_log("performance")]
+        requested = [event["params"]["request"]["url"] for event in events
                      if event["method"] == "Network.requestWillBeSent"]
-        elsewhere = [url for url in elsewhere if urlsplit(url).scheme not in ("chrome", "data")
-                     and not url.startswith(site)]
-        assert not elsewhere, f"requests to other places than the site: {elsewhere}"
+        site_path = urlsplit(server.address).path
+        problems = {
+            "errors the page logged": [entry["message"] for entry in driver.get_log("browser")
+                                       if entry["level"] == "SEVERE"],
+            # Chromium's own pages (chrome://) and data: addresses go over no network.
+            "requests elsewhere than the local server": [
+                url for url in requested if urlsplit(url).scheme not in ("chrome", "data")
+                and not url.startswith(f"http://127.0.0.1:{server.server_port}/")],
+            "requests outside the site's folder": [path for path in server.asked if not path.startswith(site_path)],
+        }
+        assert not any(problems.values()), problems
     finally:
         driver.quit()
 
