@@ -57,18 +57,23 @@ if (typeof document == 'object') {
       transcript.scrollTop = transcript.scrollHeight;
     }
 
-    var compiled = fetch('fraction-calc.wasm').then(function(response) {
-      if (!response.ok) throw new Error(response.status + ' ' + response.statusText);
-      return response.arrayBuffer();
-    }).then(function(bytes) {
-      return WebAssembly.compile(bytes);
-    });
+    // The compiled program, fetched once per visit (again only after a failure).
+    var compiled = null;
+    function load() {
+      return fetch('fraction-calc.wasm').then(function(response) {
+        if (!response.ok) throw new Error(response.status + ' ' + response.statusText);
+        return response.arrayBuffer();
+      }).then(function(bytes) {
+        return WebAssembly.compile(bytes);
+      });
+    }
 
     // The run in progress: lines typed ahead of its reads, the read waiting for
     // a line, whether its input has ended and whether it is over.
     var run = null;
     function start() {
       var current = run = {lines: [], waiting: null, ended: false, over: false};
+      compiled = compiled || load();
       if (transcript.lastChild) transcript.appendChild(document.createElement('hr'));
       tell('');
       endButton.hidden = false;
@@ -119,6 +124,7 @@ if (typeof document == 'object') {
     }
     function failed(error) {
       run.over = true;
+      compiled = null;
       tell('Программа не запустилась: ' + error);
       console.error(error);
     }
