@@ -32,7 +32,8 @@ SESSION = {
     "Up recalls the line typed last": (Keys.UP + "\n", [f"8\nВывод строки: \n{LINE}\n"], None),
     "a character without a Windows-1251 byte is refused and not sent": (
         "1/2 = ½\n", [], "Строка не отправлена: символа «½» (U+00BD) нет в кодировке Windows-1251."),
-    "item 9 ends the run and the page says so": (Keys.CONTROL + "a" + Keys.NULL + Keys.DELETE + "9\n", [f"{PROMPT}9\n"], ENDED),
+    "item 9 ends the run and the page says so": (Keys.CONTROL + "a" + Keys.NULL + Keys.DELETE + "9\n",
+                                                 [f"{PROMPT}9\n"], ENDED),
     "Enter starts a second run, offline": ("\n", ["\nВводятся два рациональных числа\n", MENU_END], None),
     "Ctrl-D on an empty line ends its input": (Keys.CONTROL + "d", ["\n"], ENDED),
 }
@@ -145,7 +146,7 @@ def test_session(page, request, tmp_path, keys, texts, note):
     else:
         assert page.note() is None
     if not texts:  # refused: the line stays to be mended, and nothing reached the program
-        assert (page.transcript(), page.input.get_attribute("value")) == (before, "1/2 = ½")
+        assert (page.transcript(), page.input.get_attribute("value")) == (before, keys.rstrip("\n"))
     if "item 9" in request.node.callspec.id:
         screenshot = request.config.getoption("--screenshot") or str(tmp_path / "page.png")
         page.driver.save_screenshot(screenshot)

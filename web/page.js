@@ -116,29 +116,31 @@ if (typeof document == 'object') {
       if (run.waiting) hand(new Uint8Array(0));
     }
     function finish(status) {
+      over(status == 0 ? 'Программа завершена.' : 'Программа завершилась с ошибкой (код ' + status + ').');
+    }
+    // The program could not be loaded, or it broke down (a fault of the page).
+    function failed(error) {
+      compiled = null;  // fetched anew for the next run
+      over('Сбой: ' + error + '.');
+      console.error(error);
+    }
+    function over(text) {
       run.over = true;
       endButton.hidden = true;
       againButton.hidden = false;
-      tell((status == 0 ? 'Программа завершена.' : 'Программа завершилась с ошибкой (код ' + status + ').') +
-           ' Enter или «Новый запуск» запускает её снова.');
-    }
-    function failed(error) {
-      run.over = true;
-      compiled = null;
-      tell('Программа не запустилась: ' + error);
-      console.error(error);
+      tell(text + ' Enter или «Новый запуск» запускает её снова.');
     }
 
     // Lines typed in this visit, for Up and Down; `draft` keeps the line being
     // typed while older ones are shown.
-    var history = [];
+    var typed = [];
     var shown = 0;
     var draft = '';
     function recall(to) {
-      if (to < 0 || to > history.length) return;
-      if (shown == history.length) draft = input.value;
+      if (to < 0 || to > typed.length) return;
+      if (shown == typed.length) draft = input.value;
       shown = to;
-      input.value = to == history.length ? draft : history[to];
+      input.value = to == typed.length ? draft : typed[to];
       input.setSelectionRange(input.value.length, input.value.length);
     }
 
@@ -156,8 +158,8 @@ if (typeof document == 'object') {
         return;
       }
       tell('');
-      if (line && line != history[history.length - 1]) history.push(line);
-      shown = history.length;
+      if (line && line != typed[typed.length - 1]) typed.push(line);
+      shown = typed.length;
       draft = input.value = '';
       show(line + '\n', 'typed');
       hand(bytes);
