@@ -115,7 +115,8 @@ class Page:
         return self.driver.execute_script("return document.getElementById('transcript').textContent")
 
     def note(self):
-        return self.driver.execute_script("var n = document.getElementById('note'); return n.hidden ? null : n.textContent")
+        return self.driver.execute_script(
+            "var note = document.getElementById('note'); return note.hidden ? null : note.textContent")
 
     def shows(self, text: str) -> None:
         """Waits for `text` in the transcript after what earlier checks saw."""
