@@ -56,16 +56,10 @@ if sys.platform != "win32":
     import pexpect  # its spawn needs a pseudo-terminal
 
     class Terminal(pexpect.spawn):
-        """A command at a pseudo-terminal, watched and typed at as a person would.
-
-        `encoding` is what the terminal shows and sends: Windows-1251 for the
-        program alone, UTF-8 behind luit or Wine's console. `settle` waits that
-        long for the screen to be drawn before typing, then types a key at a time,
-        so that what is expected next can only come after the keys (readline
-        redraws the line it edits). Wine's console reads the terminal raw, where
-        Enter is a carriage return, and draws a line's trailing blanks by clearing
-        the rest of it.
-        """
+        """A command at a pseudo-terminal. `encoding` is what the terminal shows
+        and sends: Windows-1251 for the program alone, UTF-8 behind luit or Wine.
+        `settle` waits that long for readline to draw before typing, one key at a
+        time, so that what is expected next can only follow the keys."""
 
         def __init__(self, command: list, *, env: dict, encoding: str, timeout: float = 10,
                      settle: float = 0, wine: bool = False, dimensions=(24, 80)) -> None:
@@ -74,14 +68,14 @@ if sys.platform != "win32":
             super().__init__(command[0], list(command[1:]), env=env, timeout=timeout, dimensions=dimensions)
 
         def shows(self, text: str) -> None:
-            if self.wine:
+            if self.wine:  # Wine draws blanks at the end of a line by clearing the rest of it
                 text = re.sub(" +(?=\n|$)", "", text)
             self.expect(on_screen(text.encode(self.encoding_), self.noise))
 
         def type(self, keys: str) -> None:
             if self.wine:
-                # Wine's console sets the terminal raw when it first reads, a
-                # moment after the prompt: keys typed before would be taken cooked.
+                # Wine's console reads the terminal raw (Enter is a carriage return),
+                # once it first reads: keys typed before would be taken cooked.
                 deadline = time.monotonic() + 10
                 while termios.tcgetattr(self.child_fd)[3] & termios.ICANON and time.monotonic() < deadline:
                     time.sleep(0.01)
