@@ -6,7 +6,8 @@
 // whatever the compiler's execution character set. The sources keep readable
 // Russian text: u8"Сумма"_cp1251 is converted while compiling into the bytes
 // D1 F3 EC EC E0 and a terminating NUL. A character that Windows-1251 cannot
-// represent, or malformed UTF-8, stops the compilation.
+// represent, or malformed UTF-8 (an overlong form, a surrogate, a code point
+// past U+10FFFF, a sequence cut short), stops the compilation.
 
 #include <algorithm>
 #include <array>
@@ -47,19 +48,23 @@ struct Utf8Literal {
 
 namespace detail {
 
-// Deliberately not constexpr: reaching it during constant evaluation is a compile error.
+// Deliberately not constexpr: reaching either during constant evaluation is a
+// compile error, whose message names it.
 void notRepresentableInWindows1251();
+void malformedUtf8();
 
 // Code points of the bytes 0x80 to 0xBF; 0x98 is unassigned. 0xC0 to 0xFF are А to я in order.
-inline constexpr std::array<char16_t, 64> kUpperHalf = {
-    u'\u0402', u'\u0403', u'\u201A', u'\u0453', u'\u201E', u'\u2026', u'\u2020', u'\u2021',
-    u'\u20AC', u'\u2030', u'\u0409', u'\u2039', u'\u040A', u'\u040C', u'\u040B', u'\u040F',
-    u'\u0452', u'\u2018', u'\u2019', u'\u201C', u'\u201D', u'\u2022', u'\u2013', u'\u2014',
-    u'\0',     u'\u2122', u'\u0459', u'\u203A', u'\u045A', u'\u045C', u'\u045B', u'\u045F',
-    u'\u00A0', u'\u040E', u'\u045E', u'\u0408', u'\u00A4', u'\u0490', u'\u00A6', u'\u00A7',
-    u'\u0401', u'\u00A9', u'\u0404', u'\u00AB', u'\u00AC', u'\u00AD', u'\u00AE', u'\u0407',
-    u'\u00B0', u'\u00B1', u'\u0406', u'\u0456', u'\u0491', u'\u00B5', u'\u00B6', u'\u00B7',
-    u'\u0451', u'\u2116', u'\u0454', u'\u00BB', u'\u0458', u'\u0405', u'\u0455', u'\u0457',
+// Held as char32_t, the type every decoded character has, so that no comparison
+// mixes character types.
+inline constexpr std::array<char32_t, 64> kUpperHalf = {
+    U'\u0402', U'\u0403', U'\u201A', U'\u0453', U'\u201E', U'\u2026', U'\u2020', U'\u2021',
+    U'\u20AC', U'\u2030', U'\u0409', U'\u2039', U'\u040A', U'\u040C', U'\u040B', U'\u040F',
+    U'\u0452', U'\u2018', U'\u2019', U'\u201C', U'\u201D', U'\u2022', U'\u2013', U'\u2014',
+    U'\0',     U'\u2122', U'\u0459', U'\u203A', U'\u045A', U'\u045C', U'\u045B', U'\u045F',
+    U'\u00A0', U'\u040E', U'\u045E', U'\u0408', U'\u00A4', U'\u0490', U'\u00A6', U'\u00A7',
+    U'\u0401', U'\u00A9', U'\u0404', U'\u00AB', U'\u00AC', U'\u00AD', U'\u00AE', U'\u0407',
+    U'\u00B0', U'\u00B1', U'\u0406', U'\u0456', U'\u0491', U'\u00B5', U'\u00B6', U'\u00B7',
+    U'\u0451', U'\u2116', U'\u0454', U'\u00BB', U'\u0458', U'\u0405', U'\u0455', U'\u0457',
 };
 
 inline constexpr char32_t kCyrillicCapitalA = U'\u0410';
@@ -73,7 +78,7 @@ consteval unsigned char encode(char32_t codePoint) {
     return static_cast<unsigned char>(0xC0 + (codePoint - kCyrillicCapitalA));
   }
   for (std::size_t i = 0; i < kUpperHalf.size(); ++i) {
-    if (kUpperHalf.at(i) != u'\0' && kUpperHalf.at(i) == codePoint) {
+    if (kUpperHalf.at(i) != U'\0' && kUpperHalf.at(i) == codePoint) {
       return static_cast<unsigned char>(0x80 + i);
     }
   }
@@ -81,29 +86,48 @@ consteval unsigned char encode(char32_t codePoint) {
   return 0;
 }
 
-// Decodes the UTF-8 sequence starting at units[position] and advances position past it.
+// Decodes the UTF-8 sequence starting at units[position] and advances position
+// past it. Only the shortest form of a scalar value is UTF-8: an overlong form, a
+// surrogate, a code point past U+10FFFF, a stray continuation byte and a
+// sequence cut short by the end of the literal all stop the compilation.
 template <std::size_t Size>
 consteval char32_t decodeAt(const std::array<char8_t, Size>& units, std::size_t& position) {
-  const char8_t lead = units.at(position++);
+  const auto lead = static_cast<std::uint32_t>(units.at(position++));
   std::size_t continuation = 0;
-  char32_t codePoint = lead;
-  if (lead >= 0xE0 && lead < 0xF0) {
-    continuation = 2;
-    codePoint = lead & 0x0FU;
-  } else if (lead >= 0xC0 && lead < 0xE0) {
+  std::uint32_t smallest = 0;  // the least code point that needs this many bytes
+  std::uint32_t codePoint = lead;
+  if (lead < 0x80U) {
+    return static_cast<char32_t>(codePoint);
+  }
+  if (lead >= 0xC0U && lead < 0xE0U) {
     continuation = 1;
+    smallest = 0x80U;
     codePoint = lead & 0x1FU;
-  } else if (lead >= 0x80) {
-    notRepresentableInWindows1251();  // a stray continuation byte or a 4-byte sequence
+  } else if (lead >= 0xE0U && lead < 0xF0U) {
+    continuation = 2;
+    smallest = 0x800U;
+    codePoint = lead & 0x0FU;
+  } else if (lead >= 0xF0U && lead < 0xF8U) {
+    continuation = 3;
+    smallest = 0x10000U;
+    codePoint = lead & 0x07U;
+  } else {
+    malformedUtf8();  // a continuation byte where a character should start, or no UTF-8 lead byte
   }
   for (; continuation > 0; --continuation) {
-    const char8_t unit = units.at(position++);
+    // The literal's terminating NUL is not a continuation byte, so a cut-short
+    // sequence stops here before reading past it.
+    const auto unit = static_cast<std::uint32_t>(units.at(position++));
     if ((unit & 0xC0U) != 0x80U) {
-      notRepresentableInWindows1251();
+      malformedUtf8();
     }
     codePoint = (codePoint << 6U) | (unit & 0x3FU);
   }
-  return codePoint;
+  const bool surrogate = codePoint >= 0xD800U && codePoint <= 0xDFFFU;
+  if (codePoint < smallest || surrogate || codePoint > 0x10FFFFU) {
+    malformedUtf8();
+  }
+  return static_cast<char32_t>(codePoint);
 }
 
 // The number of characters before the terminating NUL.

@@ -12,6 +12,10 @@ def pytest_addoption(parser):
     parser.addoption("--program", nargs="+", help="the built program, after the emulator that runs it if any")
     parser.addoption("--start", nargs="+",
                      help="./start and any installed fraction-calc: each is driven through the same terminal session")
+    parser.addoption("--site", help="the web build's site folder, for the browser test")
+    parser.addoption("--screenshot", help="where the browser test saves the page with a finished session")
+    parser.addoption("--chromium", default="chromium", help="the browser the browser test drives")
+    parser.addoption("--chromedriver", default="chromedriver", help="the browser's WebDriver")
     parser.addoption("--no-memory-limit", action="store_true",
                      help="leave out exhausted memory (sanitizers reserve more address space than a limit allows)")
 
@@ -24,6 +28,13 @@ def program(request) -> list:
 def windows(command: list) -> bool:
     """The Windows program (natively or under Wine): CR LF line ends, a console of its own."""
     return command[-1].endswith(".exe")
+
+
+def node(command: list) -> bool:
+    """The web build's program under Node.js, which opens closed standard
+    descriptors on /dev/null, ignores SIGPIPE and reserves more address space
+    than a memory limit allows."""
+    return command[-1].endswith(".js")
 
 
 def on_screen(text: bytes, noise: bytes = b"") -> re.Pattern:
@@ -46,16 +57,10 @@ if sys.platform != "win32":
     import pexpect  # its spawn needs a pseudo-terminal
 
     class Terminal(pexpect.spawn):
-        """A command at a pseudo-terminal, watched and typed at as a person would.
-
-        `encoding` is what the terminal shows and sends: Windows-1251 for the
-        program alone, UTF-8 behind luit or Wine's console. `settle` waits that
-        long for the screen to be drawn before typing, then types a key at a time,
-        so that what is expected next can only come after the keys (readline
-        redraws the line it edits). Wine's console reads the terminal raw, where
-        Enter is a carriage return, and draws a line's trailing blanks by clearing
-        the rest of it.
-        """
+        """A command at a pseudo-terminal. `encoding` is what the terminal shows
+        and sends: Windows-1251 for the program alone, UTF-8 behind luit or Wine.
+        `settle` waits that long for readline to draw before typing, one key at a
+        time, so that what is expected next can only follow the keys."""
 
         def __init__(self, command: list, *, env: dict, encoding: str, timeout: float = 10,
                      settle: float = 0, wine: bool = False, dimensions=(24, 80), cwd=None) -> None:
@@ -65,14 +70,14 @@ if sys.platform != "win32":
                              cwd=cwd)
 
         def shows(self, text: str) -> None:
-            if self.wine:
+            if self.wine:  # Wine draws blanks at the end of a line by clearing the rest of it
                 text = re.sub(" +(?=\n|$)", "", text)
             self.expect(on_screen(text.encode(self.encoding_), self.noise))
 
         def type(self, keys: str) -> None:
             if self.wine:
-                # Wine's console sets the terminal raw when it first reads, a
-                # moment after the prompt: keys typed before would be taken cooked.
+                # Wine's console reads the terminal raw (Enter is a carriage return),
+                # once it first reads: keys typed before would be taken cooked.
                 deadline = time.monotonic() + 10
                 while termios.tcgetattr(self.child_fd)[3] & termios.ICANON and time.monotonic() < deadline:
                     time.sleep(0.01)

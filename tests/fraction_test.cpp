@@ -47,9 +47,9 @@ TEST(FractionValue, DefaultIsOneWithTheInitialText) {
 }
 
 TEST(FractionValue, ZeroDenominatorIsRefusedAndOneStored) {
-  std::ostringstream messages;
-  const Fraction fraction(5, 0, messages);
-  EXPECT_EQ(messages.str(), bytes(u8"ошибка: введите отличный от нуля знаменатель\n"_cp1251));
+  std::ostringstream refusal;
+  const Fraction fraction(5, 0, refusal);
+  EXPECT_EQ(refusal.str(), bytes(u8"ошибка: введите отличный от нуля знаменатель\n"_cp1251));
   EXPECT_EQ(printed(fraction), "5\n");
   EXPECT_EQ(fraction.getText(), kInitialText);
 }
