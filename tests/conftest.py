@@ -1,6 +1,5 @@
 """What the Python tests share: the command line that names what they run,
 patterns that find a text on a terminal's screen, and the terminal itself."""
-import os
 import re
 import sys
 import time
