@@ -63,11 +63,6 @@ def server(request):
 
 
 @pytest.fixture(scope="module")
-def site(server) -> str:
-    return server.address
-
-
-@pytest.fixture(scope="module")
 def browser(request, server, tmp_path_factory):
     """Headless Chromium as on a closed machine: a fresh profile, nothing fetched
     in the background. Once all is typed, the page must have logged no error and
@@ -130,8 +125,8 @@ class Page:
 
 
 @pytest.fixture(scope="module")
-def page(browser, site):
-    return Page(browser, site + "index.html")
+def page(browser, server):
+    return Page(browser, server.address + "index.html")
 
 
 @pytest.mark.parametrize("keys, texts, note", SESSION.values(), ids=SESSION.keys())
@@ -154,12 +149,12 @@ def test_session(page, request, tmp_path, keys, texts, note):
         assert os.path.getsize(screenshot) <= 100 << 10, "the README's screenshot stays within 100 KB"
 
 
-def test_on_a_phone(browser, site):
+def test_on_a_phone(browser, server):
     browser.set_network_conditions(offline=False, latency=0, download_throughput=0, upload_throughput=0)
     browser.execute_cdp_cmd("Emulation.setDeviceMetricsOverride",
                             {"width": 360, "height": 740, "deviceScaleFactor": 3, "mobile": True})
     browser.execute_cdp_cmd("Emulation.setTouchEmulationEnabled", {"enabled": True, "maxTouchPoints": 5})
-    phone = Page(browser, site + "index.html")
+    phone = Page(browser, server.address + "index.html")
     phone.shows(MENU_END)
     layout = browser.execute_script("""
         var input = document.getElementById('input').getBoundingClientRect();

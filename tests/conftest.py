@@ -107,17 +107,3 @@ if sys.platform != "win32":
             self.close()
             return self.exitstatus
 
-
-@pytest.hookimpl(trylast=True)
-def pytest_collection_modifyitems(items):
-    """A file parametrised over the commands it drives (--start) runs whole for
-    one command, then whole for the next, each in the order written: its tests
-    follow one terminal session. pytest would otherwise interleave them to share
-    the module-wide fixtures."""
-    def written(item):
-        callspec = getattr(item, "callspec", None)
-        if callspec is None or "command" not in callspec.params:
-            return (0, 0, 0, ())
-        others = tuple(index for name, index in sorted(callspec.indices.items()) if name != "command")
-        return (1, callspec.params["command"], item.function.__code__.co_firstlineno, others)
-    items.sort(key=written)

@@ -34,14 +34,11 @@ def run(program, before=None, **streams) -> subprocess.CompletedProcess:
     return ran
 
 
-def not_on_windows(program, what: str) -> None:
-    if windows(program):
-        pytest.skip(f"Windows has no {what}")
-
-
-def not_under_node(program, what: str) -> None:
-    if node(program):
-        pytest.skip(f"Node.js {what}")
+def not_for(program, *, windows_lacks: str = "", node_does: str = "") -> None:
+    if windows_lacks and windows(program):
+        pytest.skip(f"Windows has no {windows_lacks}")
+    if node_does and node(program):
+        pytest.skip(f"Node.js {node_does}")
 
 
 def close_output():
@@ -63,7 +60,7 @@ def close_input():
 ])
 def test_an_unwritable_output(program, endless, target, before):
     if before is close_output:
-        not_under_node(program, "opens a closed standard output on /dev/null")
+        not_for(program, node_does="opens a closed standard output on /dev/null")
     with open(endless, "rb") as stdin, open(target, "wb") as stdout:
         ran = run(program, before, stdin=stdin, stdout=stdout)
         assert (ran.returncode, ran.stderr) == (1, WRITE_FAILED)
@@ -78,8 +75,7 @@ def test_an_unwritable_output(program, endless, target, before):
 ])
 def test_a_reader_gone(program, endless, disposition, status, text):
     if disposition == signal.SIG_DFL:
-        not_on_windows(program, "SIGPIPE")
-        not_under_node(program, "ignores SIGPIPE")
+        not_for(program, windows_lacks="SIGPIPE", node_does="ignores SIGPIPE")
     reader, writer = os.pipe()
     os.close(reader)
     with open(endless, "rb") as stdin:
@@ -93,7 +89,7 @@ def test_a_reader_gone(program, endless, disposition, status, text):
                          ids=["a closed standard input", "a folder as standard input"])
 def test_an_unreadable_input(program, folder, before):
     if before is close_input:
-        not_under_node(program, "opens a closed standard input on /dev/null")
+        not_for(program, node_does="opens a closed standard input on /dev/null")
     stdin = os.open(folder, os.O_RDONLY) if folder else None
     ran = run(program, before, stdin=stdin, stdout=subprocess.DEVNULL)
     assert (ran.returncode, ran.stderr) == (1, READ_FAILED)
@@ -145,8 +141,8 @@ def start_up_band(program) -> range:
     pytest.param(start_up_band, b"9\n", id="every limit in the start-up band"),
 ])
 def test_exhausted_memory(program, request, limits, stdin):
-    not_on_windows(program, "limit on the address space")
-    not_under_node(program, "reserves more address space than the limit")
+    not_for(program, windows_lacks="limit on the address space",
+            node_does="reserves more address space than the limit")
     if request.config.getoption("--no-memory-limit"):
         pytest.skip("sanitizers reserve more address space than a memory limit allows")
     if sys.platform == "darwin":

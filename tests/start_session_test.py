@@ -4,6 +4,7 @@ UTF-8 pseudo-terminal the menu is readable, lines are edited and kept in a
 history through rlwrap, Cyrillic goes through luit, the keys of job control work
 at a shell, and a layer that cannot work is left out; through pipes the command
 is exactly the program."""
+import contextlib
 import io
 import os
 import shlex
@@ -106,46 +107,36 @@ def test_the_next_run_recalls_the_last_item_from_the_history_in_the_home_folder(
         assert "Привет, мир" in history.read()
 
 
-# A layer that cannot work here is named once, and the session goes on without it.
-# The history is then kept nowhere: not in the working folder, not in a home
-# folder made for it. A folder of /proc is one in which no one, root included,
-# can make a file; {tmp} is the test's own folder.
-CANNOT_WORK = {
-    "no HOME": ({"HOME": None}, (40, 100), "HOME is not set"),
-    "a home folder that is not there": ({"HOME": "{tmp}/home"}, (40, 100), "does not exist"),
-    "a home folder no one can write": ({"HOME": "/proc/self"}, (40, 100), "cannot be written"),
-    "TMPDIR pointing nowhere": ({"TMPDIR": "{tmp}/tmp"}, (40, 100), None),
-    "a terminal of 0 columns": ({}, (40, 0), "0 columns"),
+# A whole session comes through, in a working folder where nothing may be made.
+# A layer that cannot work here is named once and left out, and the history is
+# then kept nowhere: not in the working folder, not in a home folder made for it.
+# A folder of /proc is one in which no one, root included, can make a file; {tmp}
+# is the test's own folder. Readline hands over finished lines, so a line longer
+# than a terminal's line limit (4095 bytes) reaches the program whole.
+SESSIONS = {
+    "no HOME": ({"HOME": None}, (40, 100), "HOME is not set", 9),
+    "a home folder that is not there": ({"HOME": "{tmp}/home"}, (40, 100), "does not exist", 9),
+    "a home folder no one can write": ({"HOME": "/proc/self"}, (40, 100), "cannot be written", 9),
+    "TMPDIR pointing nowhere": ({"TMPDIR": "{tmp}/tmp"}, (40, 100), None, 9),
+    "a terminal of 0 columns": ({}, (40, 0), "0 columns", 9),
+    "a line of 10,000 characters": ({}, (40, 100), None, 10_000),
+    "a line of 100,000 characters": ({}, (40, 100), None, 100_000),
 }
 
 
-@pytest.mark.parametrize("changes, dimensions, note", CANNOT_WORK.values(), ids=CANNOT_WORK.keys())
-def test_a_layer_that_cannot_work_is_named_once_and_left_out(start, command, tmp_path, changes, dimensions,
-                                                             note):
+@pytest.mark.parametrize("changes, dimensions, note, length", SESSIONS.values(), ids=SESSIONS.keys())
+def test_a_whole_session_with_a_layer_that_cannot_work_or_a_long_line(start, command, tmp_path, changes,
+                                                                       dimensions, note, length):
     if changes.get("HOME") == "/proc/self" and not os.path.isdir("/proc/self"):
         pytest.skip("no /proc")
     changes = {name: value and value.format(tmp=tmp_path) for name, value in changes.items()}
+    line = ("Дробь 1/2 " * length)[:length]
     session = start(changes=changes, dimensions=dimensions, cwd=str(tmp_path))
     session.shows("1: Вводить числитель и знаменатель дроби")
     for keys in ("1 1 2\r", "1 1 3\r", "2\r"):
         session.shows(PROMPT)
         session.type(keys)
     session.shows(SUM)
-    session.shows(PROMPT)
-    session.type("9\r")
-    assert session.end() == 0
-    screen = session.logfile_read.getvalue().decode("utf-8", "replace")
-    notes = [line for line in screen.splitlines() if line.startswith("fraction-calc: ")]
-    assert notes == [] if note is None else len(notes) == 1 and note in notes[0], notes
-    assert sorted(os.listdir(tmp_path)) == [], "the history, or a home folder, was made in the working folder"
-    assert not os.path.exists(os.path.join(os.path.dirname(command), HISTORY)), "a history beside the command"
-
-# Readline hands over finished lines, so a line longer than the kernel's line
-# limit of a terminal (4095 bytes) reaches the program whole.
-@pytest.mark.parametrize("length", [10_000, 100_000])
-def test_a_long_line_reaches_the_program_whole(start, length):
-    line = ("Дробь 1/2 " * length)[:length]
-    session = start()
     session.shows(PROMPT)
     session.type("7\r")
     session.shows("Введите строку: \n")
@@ -158,6 +149,11 @@ def test_a_long_line_reaches_the_program_whole(start, length):
     session.shows(PROMPT)
     session.type("9\r")
     assert session.end() == 0
+    screen = session.logfile_read.getvalue().decode("utf-8", "replace")
+    notes = [text for text in screen.splitlines() if text.startswith("fraction-calc: ")]
+    assert notes == [] if note is None else len(notes) == 1 and note in notes[0], notes
+    assert sorted(os.listdir(tmp_path)) == [], "the history, or a home folder, was made in the working folder"
+    assert not os.path.exists(os.path.join(os.path.dirname(command), HISTORY)), "a history beside the command"
 
 
 @pytest.fixture
@@ -243,11 +239,7 @@ PIPED = b"1 1 2\n1 1 3\n2\n7\n" + "строка".encode("cp1251") + b"\n8\n"
 @pytest.mark.parametrize("target", [None, "/dev/full"], ids=["a pipe", "a full disk"])
 def test_through_pipes_it_is_exactly_the_program(command, program, target):
     def ran(what: list):
-        output = open(target, "wb") if target else subprocess.PIPE
-        try:
+        with open(target, "wb") if target else contextlib.nullcontext(subprocess.PIPE) as output:
             done = subprocess.run(what, input=PIPED, stdout=output, stderr=subprocess.PIPE, timeout=120, check=False)
-        finally:
-            if target:
-                output.close()
         return done.returncode, done.stdout, done.stderr
     assert ran([command]) == ran(program)
