@@ -22,18 +22,16 @@ constexpr auto kOutOfMemory = u8"Недостаточно памяти\n"_cp1251
 
 // Writes the out-of-memory text and ends the run. It allocates nothing, and
 // writes through C's standard error, which is unbuffered and set up before main
-// whatever state the C++ streams are in.
+// whatever state the C++ streams are in. It is the new-handler while main sets up
+// the standard streams: unsynchronising them from C stdio allocates their new
+// buffers, and until that is done their C++ side may be half rebuilt. Nothing has
+// been written to standard output yet.
 [[noreturn]] void endOutOfMemory() {
   const std::string_view text = kOutOfMemory.view();
   static_cast<void>(std::fwrite(text.data(), 1, text.size(), stderr));
   restoreConsoleCodePages();  // std::_Exit runs no destructors
   std::_Exit(EXIT_FAILURE);
 }
-
-// The new-handler while main sets up the standard streams: unsynchronising them
-// from C stdio allocates their new buffers, and until that is done their C++
-// side may be half rebuilt. Nothing has been written to standard output yet.
-[[noreturn]] void outOfMemoryAtStart() { endOutOfMemory(); }
 
 // The new-handler from then on, so whichever allocation fails (the line of item
 // 7, a text copy, a fraction) ends the run the same way, and never as a quiet
@@ -61,7 +59,7 @@ int exitStatus(Ending ending) {
 }  // namespace
 
 int main() {
-  std::set_new_handler(outOfMemoryAtStart);
+  std::set_new_handler(endOutOfMemory);
   // A Windows console shows the texts in Windows-1251 until main has returned.
   const Windows1251Console console;
   // Standard output buffers for itself instead of going through C stdio

@@ -30,11 +30,24 @@ install_missing_packages() {
     DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $missing
 }
 
+# The first Python 3 that imports pytest and pexpect, which the Python tests run
+# on; status 1 if none does. python3 on PATH may be another one than Debian's.
+test_python() {
+  local python
+  for python in python3 /usr/bin/python3; do
+    if "$python" -c 'import pytest, pexpect' 2>/dev/null; then
+      echo "$python"
+      return 0
+    fi
+  done
+  return 1
+}
+
 # The tools that the build and test purposes stand for, named as a user knows
 # them, of which this machine lacks some; one a line. Asked of the machine itself
 # (not of dpkg), so that tools installed some other way count, and off Debian too.
 missing_tools() {
-  local purpose python
+  local purpose
   for purpose in "$@"; do
     case $purpose in
       build)
@@ -44,13 +57,7 @@ missing_tools() {
           echo "a C++ compiler"
         ;;
       test)
-        for python in python3 /usr/bin/python3 ''; do
-          if [ -z "$python" ]; then
-            echo "a Python 3 with pytest and pexpect"
-          elif "$python" -c 'import pytest, pexpect' 2>/dev/null; then
-            break
-          fi
-        done
+        test_python >/dev/null || echo "a Python 3 with pytest and pexpect"
         # Installed, or its sources (Debian's googletest); on macOS the build downloads it.
         if [ "$(uname -s)" != Darwin ] && [ ! -e /usr/include/gtest/gtest.h ] &&
           [ ! -e /usr/local/include/gtest/gtest.h ] && [ ! -e /usr/src/googletest/CMakeLists.txt ]; then
