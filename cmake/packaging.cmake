@@ -87,5 +87,7 @@ set(CPACK_DEBIAN_PACKAGE_SECTION math)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # Depends is computed from the program's shared libraries by dpkg-shlibdeps.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# No package is made when that scan cannot run (cpack-checks.cmake says why).
+set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_LIST_DIR}/cpack-checks.cmake)
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "${fraction_calc_terminal_packages}")
 include(CPack)

@@ -43,9 +43,10 @@ test_python() {
   return 1
 }
 
-# The tools that the build and test purposes stand for, named as a user knows
-# them, of which this machine lacks some; one a line. Asked of the machine itself
-# (not of dpkg), so that tools installed some other way count, and off Debian too.
+# The tools that the build, test and package purposes stand for, named as a user
+# knows them, of which this machine lacks some; one a line. Asked of the machine
+# itself (not of dpkg), so that tools installed some other way count, and off
+# Debian too.
 missing_tools() {
   local purpose
   for purpose in "$@"; do
@@ -64,16 +65,22 @@ missing_tools() {
           echo "GoogleTest"
         fi
         ;;
+      package)
+        # cpack's scan of the program's libraries for Depends, and man for the installed page.
+        command -v dpkg-shlibdeps >/dev/null || echo "dpkg-shlibdeps"
+        command -v file >/dev/null || echo "file"
+        command -v man >/dev/null || echo "man"
+        ;;
     esac
   done
 }
 
-# Makes ready what the given purposes (build, test) need before anything is
-# configured. As root on Debian, the missing packages of their lines are
-# installed, saying so on standard error; apt-get's own output shows only when it
-# fails. Otherwise one note on standard error names what is missing and, where
-# apt-get exists, the line that installs it, and the status is 1. Standard output
-# is left alone: piped runs get the program's bytes only.
+# Makes ready what the given purposes (build, test, package) need before
+# anything is configured. As root on Debian, the missing packages of their lines
+# are installed, saying so on standard error; apt-get's own output shows only
+# when it fails. Otherwise one note on standard error names what is missing and,
+# where apt-get exists, the line that installs it, and the status is 1. Standard
+# output is left alone: piped runs get the program's bytes only.
 set_up() {
   local missing packages log tool note=""
   missing=$(missing_tools "$@")
