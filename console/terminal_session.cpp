@@ -542,11 +542,11 @@ class Editor {
       switch (number) {
         case SIGWINCH:
           el_resize(editor_);
-          el_set(editor_, EL_REFRESH);  // NOLINT(cppcoreguidelines-pro-type-vararg)
+          redraw();
           break;
         case SIGTSTP:
           stopAndResume();
-          el_set(editor_, EL_REFRESH);  // NOLINT(cppcoreguidelines-pro-type-vararg): the prompt and the half-typed line again
+          redraw();  // the prompt and the half-typed line again
           break;
         default:
           signal_ = number;
@@ -554,6 +554,14 @@ class Editor {
       }
     }
     return true;
+  }
+
+  // Draws the prompt and the line anew (libedit's older versions, as in some
+  // macOS releases, lack the request; the next key redraws there).
+  void redraw() {
+#ifdef EL_REFRESH
+    el_set(editor_, EL_REFRESH);  // NOLINT(cppcoreguidelines-pro-type-vararg): libedit's C interface
+#endif
   }
 
   EditLine* editor_;

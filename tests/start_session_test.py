@@ -23,6 +23,9 @@ PROMPT = "Введите номер(1-9): "
 SUM = "Сумма введенных чисел равна: \n5/6\n"
 UP, LEFT, BACKSPACE = "\x1b[A", "\x1b[D", "\x7f"
 HISTORY = ".fraction-calc_history"
+# Every printable character of Windows-1251, as Python's own codec knows them:
+# the program's table is checked against it both ways.
+EVERY_CHARACTER = bytes([*range(0x20, 0x7F), *range(0x80, 0x98), *range(0x99, 0x100)]).decode("cp1251")
 
 
 def pytest_generate_tests(metafunc):
@@ -79,6 +82,8 @@ STEPS = {
         "7\rСнеговик ☃\r", ["Введите строку: \n", "символа «☃» (U+2603) нет в кодировке Windows-1251"]),
     "Up brings it back, Backspace takes a Cyrillic letter whole": (
         UP + BACKSPACE * 3 + "к\r8\r", ["Вывод строки: \nСнеговик\n", PROMPT]),
+    "every character of Windows-1251 goes there and back": (
+        f"7\r{EVERY_CHARACTER}\r8\r", [f"Вывод строки: \n{EVERY_CHARACTER}\n", PROMPT]),
 }
 
 
