@@ -1,4 +1,5 @@
-"""Time from starting a command at a pseudo-terminal to its first prompt on screen.
+"""Time from starting a command at a pseudo-terminal to its first prompt on screen,
+and the processes it then has (itself and all below it, from /proc).
 
 Each command runs at a new UTF-8 pseudo-terminal of 24 by 80, seven times in
 turn with the others, and its median is printed: the terminal session and the
@@ -21,8 +22,28 @@ PROMPT = "Введите номер(1-9): "
 RUNS = 7
 
 
-def first_prompt(command: list, env: dict) -> float:
-    """Milliseconds from fork to the prompt read from the terminal; the command is then killed."""
+def processes(pid: int) -> int:
+    """The process and all its descendants."""
+    parents = {}
+    for entry in os.listdir("/proc"):
+        if entry.isdigit():
+            try:
+                with open(f"/proc/{entry}/stat") as stat:
+                    parents[int(entry)] = int(stat.read().rsplit(")", 1)[1].split()[1])
+            except OSError:
+                pass
+    found, todo = {pid}, [pid]
+    while todo:
+        parent = todo.pop()
+        children = [child for child, of in parents.items() if of == parent]
+        found.update(children)
+        todo.extend(children)
+    return len(found)
+
+
+def first_prompt(command: list, env: dict) -> tuple:
+    """Milliseconds from fork to the prompt read from the terminal, and the
+    processes then; the command is then killed."""
     started = time.perf_counter()
     pid, master = pty.fork()
     if pid == 0:
@@ -34,9 +55,10 @@ def first_prompt(command: list, env: dict) -> float:
             if not ready:
                 raise TimeoutError(f"no prompt from {command} in 10 s: {seen[-200:]!r}")
             seen += os.read(master, 65536)
-        return (time.perf_counter() - started) * 1000
+        elapsed = (time.perf_counter() - started) * 1000
+        return elapsed, processes(pid)
     finally:
-        os.kill(pid, signal.SIGKILL)
+        os.killpg(pid, signal.SIGKILL)
         os.waitpid(pid, 0)
         os.close(master)
 
@@ -52,12 +74,14 @@ def main() -> None:
         env.update(setting.split("=", 1) for setting in settings)
         commands[name] = ([os.path.abspath(program)], env)
     times = {name: [] for name in commands}
+    counts = {}
     for _ in range(RUNS):
         for name, (command, env) in commands.items():
-            times[name].append(first_prompt(command, env))
+            elapsed, counts[name] = first_prompt(command, env)
+            times[name].append(elapsed)
     for name, measured in times.items():
         print(f"{name}: median {statistics.median(measured):.1f} ms of "
-              + ", ".join(f"{value:.1f}" for value in measured))
+              + ", ".join(f"{value:.1f}" for value in measured) + f"; {counts[name]} processes")
 
 
 if __name__ == "__main__":
