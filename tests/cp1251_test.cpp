@@ -3,6 +3,7 @@
 #include <string>
 #include <string_view>
 
+#include "cp1251.hpp"
 #include "test_text.hpp"
 
 namespace {
