@@ -1,7 +1,10 @@
 // The terminal edge of a build without a line editor: the program is always
 // alone, and its failure texts are its own bytes.
 #include <cstdio>
+#include <optional>
+#include <string_view>
 
+#include "dialogue.hpp"
 #include "terminal_session.hpp"
 
 std::optional<Ending> runTerminalSession() { return std::nullopt; }

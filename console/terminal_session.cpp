@@ -13,7 +13,9 @@
 #include <histedit.h>
 #include <langinfo.h>
 #include <poll.h>
+#include <signal.h>  // NOLINT(modernize-deprecated-headers): POSIX signal handling, which <csignal> does not declare
 #include <sys/stat.h>
+#include <sys/types.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -28,6 +30,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <ios>
 #include <istream>
 #include <new>
 #include <optional>
@@ -38,11 +41,17 @@
 #include <utility>
 
 #include "cp1251.hpp"
+#include "dialogue.hpp"
 #include "failure_texts.hpp"
+
+// libedit's interface, like open(2), fcntl(2) and snprintf, takes C variable
+// arguments.
+// NOLINTBEGIN(cppcoreguidelines-pro-type-vararg)
 
 namespace {
 
-static_assert(sizeof(wchar_t) == sizeof(char32_t), "the editor's characters are Unicode code points");
+static_assert(sizeof(wchar_t) == sizeof(char32_t),
+              "the editor's characters are Unicode code points");
 
 // How the terminal shows and sends characters.
 enum class Charset : unsigned char { utf8, windows1251 };
@@ -54,7 +63,9 @@ constexpr char32_t kReplacement = U'\uFFFD';
 // Writes the UTF-8 of a code point at `out` and returns its length, 1 to 4.
 std::size_t putUtf8(char32_t character, char* out) {
   const auto value = static_cast<std::uint32_t>(character);
-  const auto unit = [](std::uint32_t bits) { return static_cast<char>(static_cast<unsigned char>(bits)); };
+  const auto unit = [](std::uint32_t bits) {
+    return static_cast<char>(static_cast<unsigned char>(bits));
+  };
   if (value < 0x80U) {
     out[0] = unit(value);
     return 1;
@@ -188,16 +199,16 @@ bool writeShown(int descriptor, std::string_view bytes, Charset charset) {
 class TerminalOutput;
 
 struct SessionState {
-  termios modes{};                     // the terminal's modes at start, put back at every end
+  termios modes{};                         // the terminal's modes at start, put back at every end
   volatile std::sig_atomic_t editing = 0;  // the editor is waiting for a key
-  std::array<int, 2> wakeUp{-1, -1};   // the pipe through which a handler wakes the key reader
+  std::array<int, 2> wakeUp{-1, -1};       // the pipe through which a handler wakes the key reader
   Charset charset = Charset::utf8;
-  bool errorsAsUtf8 = false;           // the failure texts too are shown as UTF-8
-  TerminalOutput* output = nullptr;    // written out before the out-of-memory text
+  bool errorsAsUtf8 = false;         // the failure texts too are shown as UTF-8
+  TerminalOutput* output = nullptr;  // written out before the out-of-memory text
 };
 
-// NOLINTNEXTLINE(cppcoreguidelines-avoid-non-const-global-variables): signal handlers and the new-handler can reach nothing else
-SessionState session;
+// Signal handlers and the new-handler can reach nothing else.
+SessionState session;  // NOLINT(cppcoreguidelines-avoid-non-const-global-variables)
 
 constexpr std::array kHandledSignals = {SIGINT, SIGQUIT, SIGTERM, SIGHUP, SIGTSTP, SIGWINCH};
 
@@ -271,8 +282,11 @@ void note(std::u8string_view text) {
   if (session.charset == Charset::utf8) {
     line.append(text.begin(), text.end());
   } else {
-    for (const wchar_t character : fromUtf8({reinterpret_cast<const char*>(text.data()), text.size()})) {
-      line.push_back(static_cast<char>(cp1251::byteOf(static_cast<char32_t>(character)).value_or('?')));
+    Utf8Decoder decoder;
+    for (const char8_t unit : text) {
+      if (const std::optional<char32_t> character = decoder.take(unit)) {
+        line.push_back(static_cast<char>(cp1251::byteOf(*character).value_or('?')));
+      }
     }
   }
   line.push_back('\n');
@@ -355,8 +369,8 @@ class TypedLines {
  public:
   TypedLines() : history_(history_winit()) {
     HistEventW event{};
-    history_w(history_, &event, H_SETSIZE, kHistorySize);  // NOLINT(cppcoreguidelines-pro-type-vararg): libedit's C interface
-    history_w(history_, &event, H_SETUNIQUE, 1);           // NOLINT(cppcoreguidelines-pro-type-vararg)
+    history_w(history_, &event, H_SETSIZE, kHistorySize);
+    history_w(history_, &event, H_SETUNIQUE, 1);
     open();
   }
   TypedLines(const TypedLines&) = delete;
@@ -378,7 +392,7 @@ class TypedLines {
     }
     last_ = line;
     HistEventW event{};
-    history_w(history_, &event, H_ENTER, line.c_str());  // NOLINT(cppcoreguidelines-pro-type-vararg)
+    history_w(history_, &event, H_ENTER, line.c_str());
     if (file_ < 0) {
       return;
     }
@@ -411,17 +425,18 @@ class TypedLines {
       path_ = std::string(home) + "/.fraction-calc_history";
     }
     // Appending never makes a folder: only the file itself may be created.
-    file_ = ::open(path_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);  // NOLINT(cppcoreguidelines-pro-type-vararg)
+    file_ = ::open(path_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
     std::ifstream lines(path_);
     if (file_ < 0) {
-      note(lines ? u8"The history in " + asU8(path_) + u8" is read but not kept: it cannot be written."
+      note(lines ? u8"The history in " + asU8(path_) +
+                       u8" is read but not kept: it cannot be written."
                  : u8"No history between runs: " + asU8(path_) + u8" cannot be written.");
     }
     for (std::string line; std::getline(lines, line);) {
       if (!line.empty()) {
         last_ = fromUtf8(line);
         HistEventW event{};
-        history_w(history_, &event, H_ENTER, last_.c_str());  // NOLINT(cppcoreguidelines-pro-type-vararg)
+        history_w(history_, &event, H_ENTER, last_.c_str());
       }
     }
   }
@@ -439,7 +454,6 @@ class Editor {
  public:
   Editor(Charset charset, TypedLines& history)
       : editor_(el_init("fraction-calc", stdin, stdout, stderr)), charset_(charset) {
-    // NOLINTBEGIN(cppcoreguidelines-pro-type-vararg): libedit's C interface
     el_set(editor_, EL_SIGNAL, 0);
     el_set(editor_, EL_EDITOR, "emacs");
     el_set(editor_, EL_CLIENTDATA, this);
@@ -447,7 +461,6 @@ class Editor {
     el_wset(editor_, EL_GETCFN, &Editor::readKey);
     el_wset(editor_, EL_HIST, history_w, history.handle());
     el_source(editor_, nullptr);  // the user's ~/.editrc, as other programs with libedit read it
-    // NOLINTEND(cppcoreguidelines-pro-type-vararg)
   }
   Editor(const Editor&) = delete;
   Editor& operator=(const Editor&) = delete;
@@ -483,7 +496,7 @@ class Editor {
  private:
   static Editor& of(EditLine* editor) {
     void* self = nullptr;
-    el_get(editor, EL_CLIENTDATA, &self);  // NOLINT(cppcoreguidelines-pro-type-vararg)
+    el_get(editor, EL_CLIENTDATA, &self);
     return *static_cast<Editor*>(self);
   }
 
@@ -525,9 +538,8 @@ class Editor {
       if (got == 0) {
         return 0;
       }
-      const std::optional<char32_t> character = self.charset_ == Charset::utf8
-                                                    ? self.decoder_.take(byte)
-                                                    : cp1251::characterOf(byte);
+      const std::optional<char32_t> character =
+          self.charset_ == Charset::utf8 ? self.decoder_.take(byte) : cp1251::characterOf(byte);
       if (character) {
         *key = static_cast<wchar_t>(*character);
         return 1;
@@ -560,7 +572,7 @@ class Editor {
   // macOS releases, lack the request; the next key redraws there).
   void redraw() {
 #ifdef EL_REFRESH
-    el_set(editor_, EL_REFRESH);  // NOLINT(cppcoreguidelines-pro-type-vararg): libedit's C interface
+    el_set(editor_, EL_REFRESH);
 #endif
   }
 
@@ -582,7 +594,7 @@ class Editor {
 class TerminalInput : public std::streambuf {
  public:
   TerminalInput(std::ios& owner, TerminalOutput& output, Editor& editor, TypedLines& history)
-      : owner_(owner), output_(output), editor_(editor), history_(history) {}
+      : owner_(&owner), output_(&output), editor_(&editor), history_(&history) {}
 
  protected:
   int_type underflow() override {
@@ -590,18 +602,18 @@ class TerminalInput : public std::streambuf {
       return traits_type::to_int_type(*gptr());
     }
     std::wstring prompt;
-    for (const char byte : output_.takeUnfinishedLine()) {
+    for (const char byte : output_->takeUnfinishedLine()) {
       prompt.push_back(static_cast<wchar_t>(cp1251::characterOf(static_cast<unsigned char>(byte))));
     }
     for (;;) {
-      std::optional<std::wstring> typed = editor_.readLine(prompt);
+      std::optional<std::wstring> typed = editor_->readLine(prompt);
       if (!typed) {
-        if (editor_.failed()) {
-          owner_.setstate(std::ios::badbit);
+        if (editor_->failed()) {
+          owner_->setstate(std::ios::badbit);
         }
         return traits_type::eof();
       }
-      history_.add(*typed);
+      history_->add(*typed);
       if (toWindows1251(*typed)) {
         line_.push_back('\n');
         setg(line_.data(), line_.data(), line_.data() + line_.size());
@@ -619,10 +631,11 @@ class TerminalInput : public std::streambuf {
       const std::optional<unsigned char> byte = cp1251::byteOf(codePoint);
       if (!byte || codePoint == U'\0') {
         std::array<char, 16> code{};
-        static_cast<void>(std::snprintf(code.data(), code.size(), "U+%04X",  // NOLINT(cppcoreguidelines-pro-type-vararg)
-                                        static_cast<unsigned>(codePoint)));
-        note(u8"Строка не отправлена: символа «" + asU8(toUtf8(std::wstring(1, character))) + u8"» (" +
-             asU8(code.data()) + u8") нет в кодировке Windows-1251. Стрелка вверх вернёт строку для правки.");
+        static_cast<void>(
+            std::snprintf(code.data(), code.size(), "U+%04X", static_cast<unsigned>(codePoint)));
+        note(u8"Строка не отправлена: символа «" + asU8(toUtf8(std::wstring(1, character))) +
+             u8"» (" + asU8(code.data()) +
+             u8") нет в кодировке Windows-1251. Стрелка вверх вернёт строку для правки.");
         return false;
       }
       line_.push_back(static_cast<char>(*byte));
@@ -630,10 +643,10 @@ class TerminalInput : public std::streambuf {
     return true;
   }
 
-  std::ios& owner_;
-  TerminalOutput& output_;
-  Editor& editor_;
-  TypedLines& history_;
+  std::ios* owner_;  // the stream whose state records a read error
+  TerminalOutput* output_;
+  Editor* editor_;
+  TypedLines* history_;
   std::string line_;
 };
 
@@ -678,8 +691,8 @@ class TerminalHold {
     static_cast<void>(::tcgetattr(STDIN_FILENO, &session.modes));
     if (::pipe(session.wakeUp.data()) == 0) {
       for (const int end : session.wakeUp) {
-        static_cast<void>(::fcntl(end, F_SETFL, O_NONBLOCK));  // NOLINT(cppcoreguidelines-pro-type-vararg)
-        static_cast<void>(::fcntl(end, F_SETFD, FD_CLOEXEC));  // NOLINT(cppcoreguidelines-pro-type-vararg)
+        static_cast<void>(::fcntl(end, F_SETFL, O_NONBLOCK));
+        static_cast<void>(::fcntl(end, F_SETFD, FD_CLOEXEC));
       }
     }
     for (const int number : kHandledSignals) {
@@ -708,7 +721,8 @@ class TerminalHold {
 
 std::optional<Ending> runTerminalSession() {
   const char* alone = std::getenv("FRACTION_CALC_ALONE");
-  if ((alone != nullptr && *alone != '\0') || ::isatty(STDIN_FILENO) == 0 || ::isatty(STDOUT_FILENO) == 0) {
+  if ((alone != nullptr && *alone != '\0') || ::isatty(STDIN_FILENO) == 0 ||
+      ::isatty(STDOUT_FILENO) == 0) {
     return std::nullopt;
   }
   const std::optional<Charset> charset = terminalCharset();
@@ -737,3 +751,5 @@ void writeFailureText(std::string_view text) {
     static_cast<void>(std::fwrite(text.data(), 1, text.size(), stderr));
   }
 }
+
+// NOLINTEND(cppcoreguidelines-pro-type-vararg)
