@@ -188,8 +188,10 @@ def shell(start, command):
 def test_a_signal_key_after_a_typed_line(shell, key, status):
     shell.sendcontrol(key)
     shell.shows("shell$ ")
-    shell.sendline('echo "status $?"')
+    shell.sendline('echo "status $?"; stty -g')
     shell.shows(f"status {status}")
+    shell.expect(r"([0-9a-f]+(?::[0-9a-f]+){8,})\r\n")
+    assert shell.match.group(1) == shell.modes, "the terminal's modes are as before"
 
 
 def test_ctrl_z_stops_it_and_fg_brings_back_the_prompt_with_the_half_typed_line(shell):
