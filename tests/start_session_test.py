@@ -183,15 +183,20 @@ def shell(start, command):
     shell.close(force=True)
 
 
+def ended_with(shell, status: int) -> None:
+    """The shell shows the command's status, and the terminal's modes are those before it."""
+    shell.sendline('echo "status $?"; stty -g')
+    shell.shows(f"status {status}")
+    shell.expect(r"([0-9a-f]+(?::[0-9a-f]+){8,})\r\n")
+    assert shell.match.group(1) == shell.modes, "the terminal's modes are as before"
+
+
 @pytest.mark.parametrize("key, status", [("c", 130), ("\\", 131)],
                          ids=["Ctrl-C ends it, interrupted", "Ctrl-\\ quits"])
 def test_a_signal_key_after_a_typed_line(shell, key, status):
     shell.sendcontrol(key)
     shell.shows("shell$ ")
-    shell.sendline('echo "status $?"; stty -g')
-    shell.shows(f"status {status}")
-    shell.expect(r"([0-9a-f]+(?::[0-9a-f]+){8,})\r\n")
-    assert shell.match.group(1) == shell.modes, "the terminal's modes are as before"
+    ended_with(shell, status)
 
 
 def test_ctrl_z_stops_it_and_fg_brings_back_the_prompt_with_the_half_typed_line(shell):
@@ -226,10 +231,7 @@ def test_a_signal_to_the_command_ends_it_by_that_signal(shell, name):
     assert descendants(program) == set(), "one process a session"
     os.kill(program, getattr(signal, name))
     shell.shows("shell$ ")
-    shell.sendline('echo "status $?"; stty -g')
-    shell.shows(f"status {128 + getattr(signal, name)}")
-    shell.expect(r"([0-9a-f]+(?::[0-9a-f]+){8,})\r\n")
-    assert shell.match.group(1) == shell.modes, "the terminal's modes are as before"
+    ended_with(shell, 128 + getattr(signal, name))
 
 
 def test_a_script_that_started_it_survives_its_kill(start, command):
