@@ -4,8 +4,11 @@
 #include <benchmark/benchmark.h>
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <ios>
 #include <limits>
+#include <ostream>
 #include <sstream>
 #include <streambuf>
 #include <string>
@@ -44,7 +47,11 @@ BENCHMARK_CAPTURE(BM_Gcd, subtraction, &bySubtraction)
     ->Apply(gcdArguments)
     ->Unit(benchmark::kMicrosecond);
 
-enum Operation : std::int64_t { kSum, kDifference, kProduct, kQuotient };
+// The operations, as the benchmark's argument values (range(0)) name them.
+constexpr std::int64_t kSum = 0;
+constexpr std::int64_t kDifference = 1;
+constexpr std::int64_t kProduct = 2;
+constexpr std::int64_t kQuotient = 3;
 
 // range(0): the operation; range(1): 0 for 1/2 and 1/3, 1 for 2147483647/-2147483648
 // and -2147483648/2147483647.

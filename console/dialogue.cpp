@@ -1,11 +1,15 @@
 #include "dialogue.hpp"
 
 #include <cstdint>
+#include <ios>
+#include <istream>
 #include <limits>
 #include <memory>
+#include <ostream>
 #include <string>
 
 #include "cp1251.hpp"
+#include "fraction.hpp"
 #include "menu_state.hpp"
 #include "result_commands.hpp"
 
@@ -35,10 +39,10 @@ constexpr auto kStoredLine = u8"Вывод строки: \n"_cp1251;
 
 // How a read went. `ended` covers the end of input, a failed read and a failed
 // output alike; endOfRun() tells them apart.
-enum class Read { value, unreadable, ended };
+enum class Read : std::uint8_t { value, unreadable, ended };
 
 // What the dialogue does after an item has been answered.
-enum class Next { nextPass, ended, exit };
+enum class Next : std::uint8_t { nextPass, ended, exit };
 
 // Every read flushes the output first, so a prompt is on screen before the
 // program waits (the input is not tied to the output). A failed flush stops the

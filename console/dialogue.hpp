@@ -1,10 +1,11 @@
 #pragma once
 
+#include <cstdint>
 #include <istream>
 #include <ostream>
 
 // How a run of the dialogue ended.
-enum class Ending {
+enum class Ending : std::uint8_t {
   exitItem,      // the user picked item 9
   endOfInput,    // the input ended; a line feed was written
   outputFailed,  // the output could not be written; nothing more was read

@@ -1,9 +1,13 @@
 #include "result_commands.hpp"
 
+#include <cstdint>
 #include <optional>
+#include <ostream>
 #include <string_view>
 
 #include "cp1251.hpp"
+#include "fraction.hpp"
+#include "menu_state.hpp"
 
 using namespace cp1251::literals;
 

@@ -24,7 +24,7 @@ StandardInput::Buffer::int_type StandardInput::Buffer::underflow() {
     // C stdio tells the two apart: an error sets the stream's error indicator.
     // The stream's state then says so for whoever decides how the run ends.
     if (std::ferror(stdin) != 0) {
-      owner_.setstate(std::ios::badbit);
+      owner_->setstate(std::ios::badbit);
     }
     return traits_type::eof();
   }

@@ -30,13 +30,13 @@ class StandardInput {
   // never kept waiting for more than the line already typed.
   class Buffer : public std::streambuf {
    public:
-    explicit Buffer(std::ios& owner) : owner_(owner) {}
+    explicit Buffer(std::ios& owner) : owner_(&owner) {}
 
    protected:
     int_type underflow() override;
 
    private:
-    std::ios& owner_;  // the stream whose state records a read error
+    std::ios* owner_;  // the stream whose state records a read error
     std::array<char, 4096> bytes_{};
   };
 

@@ -56,6 +56,10 @@ missing_tools() {
         command -v make >/dev/null || echo "make"
         command -v c++ >/dev/null || command -v g++ >/dev/null || command -v clang++ >/dev/null ||
           echo "a C++ compiler"
+        # The line editor's header; macOS has it in its SDK.
+        if [ "$(uname -s)" != Darwin ] && [ ! -e /usr/include/histedit.h ] && [ ! -e /usr/local/include/histedit.h ]; then
+          echo "libedit (line editing)"
+        fi
         ;;
       test)
         test_python >/dev/null || echo "a Python 3 with pytest and pexpect"

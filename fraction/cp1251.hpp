@@ -1,6 +1,7 @@
 #pragma once
 
-// Compile-time conversion of UTF-8 source literals to Windows-1251 bytes.
+// Compile-time conversion of UTF-8 source literals to Windows-1251 bytes, and
+// the code page's table for conversions at run time (characterOf, byteOf).
 //
 // The program talks to its user in Windows-1251, one byte per Cyrillic letter,
 // whatever the compiler's execution character set. The sources keep readable
@@ -13,6 +14,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <ostream>
 #include <string_view>
 
@@ -70,20 +72,45 @@ inline constexpr std::array<char32_t, 64> kUpperHalf = {
 inline constexpr char32_t kCyrillicCapitalA = U'\u0410';
 inline constexpr char32_t kCyrillicSmallYa = U'\u044F';
 
-consteval unsigned char encode(char32_t codePoint) {
-  if (codePoint < 0x80) {
-    return static_cast<unsigned char>(codePoint);
+}  // namespace detail
+
+// The character a Windows-1251 byte stands for; U+FFFD for 0x98, which stands for none.
+constexpr char32_t characterOf(unsigned char byte) {
+  if (byte < 0x80U) {
+    return byte;
   }
-  if (codePoint >= kCyrillicCapitalA && codePoint <= kCyrillicSmallYa) {
-    return static_cast<unsigned char>(0xC0 + (codePoint - kCyrillicCapitalA));
+  if (byte >= 0xC0U) {
+    return static_cast<char32_t>(detail::kCyrillicCapitalA + (byte - 0xC0U));
   }
-  for (std::size_t i = 0; i < kUpperHalf.size(); ++i) {
-    if (kUpperHalf.at(i) != U'\0' && kUpperHalf.at(i) == codePoint) {
+  const char32_t character = detail::kUpperHalf.at(byte - 0x80U);
+  return character == U'\0' ? U'\uFFFD' : character;
+}
+
+// The Windows-1251 byte of a character, or nothing where the code page has none.
+constexpr std::optional<unsigned char> byteOf(char32_t character) {
+  if (character < 0x80) {
+    return static_cast<unsigned char>(character);
+  }
+  if (character >= detail::kCyrillicCapitalA && character <= detail::kCyrillicSmallYa) {
+    return static_cast<unsigned char>(0xC0 + (character - detail::kCyrillicCapitalA));
+  }
+  for (std::size_t i = 0; i < detail::kUpperHalf.size(); ++i) {
+    if (detail::kUpperHalf.at(i) != U'\0' && detail::kUpperHalf.at(i) == character) {
       return static_cast<unsigned char>(0x80 + i);
     }
   }
-  notRepresentableInWindows1251();
-  return 0;
+  return std::nullopt;
+}
+
+namespace detail {
+
+consteval unsigned char encode(char32_t codePoint) {
+  const std::optional<unsigned char> byte = byteOf(codePoint);
+  if (!byte) {
+    notRepresentableInWindows1251();
+    return 0;
+  }
+  return *byte;
 }
 
 // Decodes the UTF-8 sequence starting at units[position] and advances position

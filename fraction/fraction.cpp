@@ -1,10 +1,15 @@
 #include "fraction.hpp"
 
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
+#include <memory>
+#include <optional>
+#include <ostream>
 #include <utility>
 
 #include "cp1251.hpp"
+#include "exact_integer.hpp"
 
 using namespace cp1251::literals;
 
@@ -120,7 +125,7 @@ void Fraction::print(std::ostream& out) const {
   // form. A zero or negative denominator always takes the numerator/denominator form.
   const std::uint64_t divisor =
       exact::gcd(exact::magnitude(numerator), exact::magnitude(denominator));
-  if (denominator > 0 && divisor == static_cast<std::uint64_t>(denominator)) {
+  if (denominator > 0 && std::cmp_equal(divisor, denominator)) {
     out << numerator / denominator;
   } else {
     out << numerator << '/' << denominator;

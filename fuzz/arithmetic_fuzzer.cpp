@@ -25,10 +25,14 @@ using reference::Operation;
 constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
 constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
 
+[[noreturn]] void differs(const char* what) {
+  std::cerr << "arithmetic fuzzer: " << what << " differs from the exact reference\n";
+  std::abort();
+}
+
 void require(bool holds, const char* what) {
   if (!holds) {
-    std::cerr << "arithmetic fuzzer: " << what << " differs from the exact reference\n";
-    std::abort();
+    differs(what);
   }
 }
 
@@ -115,7 +119,7 @@ Member member(Operation operation) {
 std::pair<Fraction, Fields> operand(std::int32_t p, std::int32_t q) {
   std::ostringstream messages;
   if (q != 0) {
-    Fraction fraction(p, q, messages);
+    const Fraction fraction(p, q, messages);
     require(messages.str().empty(), "a message for a nonzero denominator");
     return {fraction, Fields{p, q}};
   }
@@ -123,7 +127,9 @@ std::pair<Fraction, Fields> operand(std::int32_t p, std::int32_t q) {
   const Fraction zero(0, 1, messages);
   const auto quotient = top / zero;
   const auto expected = reference::apply(Operation::quotient, {p, 1}, {0, 1});
-  require(quotient.has_value() && expected.has_value(), "a quotient by zero");
+  if (!quotient || !expected) {
+    differs("a quotient by zero");
+  }
   requireHolds(*quotient, *expected, "a quotient by zero");
   return {*quotient, *expected};
 }
@@ -158,7 +164,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto result = (left.*member(operation))(right);
     const auto expected = reference::apply(operation, leftFields, rightFields);
     require(result.has_value() == expected.has_value(), "refusal");
-    if (expected) {
+    if (result && expected) {
       require(reference::isLowestTermsOf(*expected,
                                          reference::formula(operation, leftFields, rightFields)),
               "the reference's own result");

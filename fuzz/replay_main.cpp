@@ -8,7 +8,6 @@
 #include <iostream>
 #include <iterator>
 #include <span>
-#include <string>
 #include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);

@@ -12,7 +12,7 @@
 //
 // Only where the compiler has a 128-bit integer (GCC and Clang; not MSVC):
 // the checks that use it are left out elsewhere.
-#if defined(__SIZEOF_INT128__)
+#ifdef __SIZEOF_INT128__
 
 namespace reference {
 
@@ -26,7 +26,7 @@ struct Fields {
   friend bool operator==(const Fields&, const Fields&) = default;
 };
 
-enum class Operation { sum, difference, product, quotient };
+enum class Operation : std::uint8_t { sum, difference, product, quotient };
 inline constexpr Operation kOperations[] = {Operation::sum, Operation::difference,
                                             Operation::product, Operation::quotient};
 
@@ -87,9 +87,15 @@ inline constexpr Operation kOperations[] = {Operation::sum, Operation::differenc
   return Fields{static_cast<std::int32_t>(top), static_cast<std::int32_t>(bottom)};
 }
 
-// The fraction in lowest terms. A reduced field never grows, so it always fits.
+// The fraction in lowest terms. Division never makes a field larger in
+// magnitude, so both quotients fit in 32 bits; 0 over 0 stays.
 [[nodiscard]] constexpr Fields reduced(Fields value) {
-  return *lowestTerms(value.numerator, value.denominator);
+  const Wide divisor = binaryGcd(absolute(value.numerator), absolute(value.denominator));
+  if (divisor == 0) {
+    return value;
+  }
+  return Fields{static_cast<std::int32_t>(value.numerator / divisor),
+                static_cast<std::int32_t>(value.denominator / divisor)};
 }
 
 // The formula's unreduced numerator and denominator, left p over q, right r over s.
@@ -122,7 +128,12 @@ struct Unreduced {
   return lowestTerms(top, bottom);
 }
 
-[[nodiscard]] constexpr int signOf(Wide value) { return value > 0 ? 1 : (value < 0 ? -1 : 0); }
+[[nodiscard]] constexpr int signOf(Wide value) {
+  if (value < 0) {
+    return -1;
+  }
+  return value > 0 ? 1 : 0;
+}
 
 // Whether `result` is the unreduced formula's value written in lowest terms:
 // the same rational (cross-multiplied), coprime fields (0 over 0 only for 0
@@ -149,4 +160,4 @@ struct Unreduced {
 
 }  // namespace reference
 
-#endif  // defined(__SIZEOF_INT128__)
+#endif  // __SIZEOF_INT128__

@@ -57,7 +57,8 @@ if sys.platform != "win32":
 
     class Terminal(pexpect.spawn):
         """A command at a pseudo-terminal. `encoding` is what the terminal shows
-        and sends: Windows-1251 for the program alone, UTF-8 behind luit or Wine.
+        and sends: Windows-1251 for the program alone, UTF-8 in the terminal session
+        or under Wine.
         `settle` waits that long for readline to draw before typing, one key at a
         time, so that what is expected next can only follow the keys."""
 

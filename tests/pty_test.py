@@ -22,7 +22,8 @@ def spawn(program: list) -> "Terminal":
     # In a new Wine prefix the first console session can leave the first keys
     # unanswered for about ten seconds, and the end can take as long.
     wine = windows(program)
-    return Terminal(program, env=dict(os.environ, LANG="C.UTF-8"), encoding="utf-8" if wine else "cp1251",
+    # The program's own bytes, without the terminal session that would show them as UTF-8.
+    return Terminal(program, env=dict(os.environ, LANG="C.UTF-8", FRACTION_CALC_ALONE="1"), encoding="utf-8" if wine else "cp1251",
                     timeout=30 if wine else 10, wine=wine)
 
 

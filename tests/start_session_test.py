@@ -1,9 +1,10 @@
 """The terminal session as a person would use it, through each command named by
---start: ./start and the installed fraction-calc run the same launcher. At a
-UTF-8 pseudo-terminal the menu is readable, lines are edited and kept in a
-history through rlwrap, Cyrillic goes through luit, the keys of job control work
-at a shell, and a layer that cannot work is left out; through pipes the command
-is exactly the program."""
+--start: the built program, ./start and the installed fraction-calc are the same
+program. At a UTF-8 pseudo-terminal the menu is readable, lines are edited and
+kept in a history, a character without a Windows-1251 byte is refused and
+mended, the keys of job control and signals end it as they would end any
+program, with the terminal's modes as before, in one process; a history that
+cannot be kept is named once; through pipes the command is exactly the program."""
 import contextlib
 import io
 import os
@@ -11,18 +12,20 @@ import shlex
 import signal
 import subprocess
 import sys
-import time
 
 import pytest
 
 if sys.platform == "win32":
-    pytest.skip("the launcher is for POSIX terminals", allow_module_level=True)
+    pytest.skip("the terminal session is for POSIX terminals", allow_module_level=True)
 from conftest import Terminal  # noqa: E402  (only where there is a pseudo-terminal)
 
 PROMPT = "Введите номер(1-9): "
 SUM = "Сумма введенных чисел равна: \n5/6\n"
-UP, LEFT = "\x1b[A", "\x1b[D"
+UP, LEFT, BACKSPACE = "\x1b[A", "\x1b[D", "\x7f"
 HISTORY = ".fraction-calc_history"
+# Every printable character of Windows-1251, as Python's own codec knows them:
+# the program's table is checked against it both ways.
+EVERY_CHARACTER = bytes([*range(0x20, 0x7F), *range(0x80, 0x98), *range(0x99, 0x100)]).decode("cp1251")
 
 
 def pytest_generate_tests(metafunc):
@@ -75,6 +78,12 @@ STEPS = {
     "item 7 asks for a line": ("7\r", ["Введите строку: \n"]),
     "the line is taken": ("Привет, мир\r", [PROMPT]),
     "the Cyrillic line comes back through item 8": ("8\r", ["Вывод строки: \nПривет, мир\n", PROMPT]),
+    "a character without a Windows-1251 byte: the line is not sent": (
+        "7\rСнеговик ☃\r", ["Введите строку: \n", "символа «☃» (U+2603) нет в кодировке Windows-1251"]),
+    "Up brings it back, Backspace takes a Cyrillic letter whole": (
+        UP + BACKSPACE * 3 + "к\r8\r", ["Вывод строки: \nСнеговик\n", PROMPT]),
+    "every character of Windows-1251 goes there and back": (
+        f"7\r{EVERY_CHARACTER}\r8\r", [f"Вывод строки: \n{EVERY_CHARACTER}\n", PROMPT]),
 }
 
 
@@ -108,24 +117,24 @@ def test_the_next_run_recalls_the_last_item_from_the_history_in_the_home_folder(
 
 
 # A whole session comes through, in a working folder where nothing may be made.
-# A layer that cannot work here is named once and left out, and the history is
-# then kept nowhere: not in the working folder, not in a home folder made for it.
-# A folder of /proc is one in which no one, root included, can make a file; {tmp}
-# is the test's own folder. Readline hands over finished lines, so a line longer
-# than a terminal's line limit (4095 bytes) reaches the program whole.
+# A history that cannot be kept is named once, and nothing is made for it: not
+# in the working folder, not a home folder. A folder of /proc is one in which no
+# one, root included, can make a file; {tmp} is the test's own folder. The
+# editor hands over whole lines, so a line longer than a terminal's line limit
+# (4095 bytes) reaches the program whole.
 SESSIONS = {
     "no HOME": ({"HOME": None}, (40, 100), "HOME is not set", 9),
     "a home folder that is not there": ({"HOME": "{tmp}/home"}, (40, 100), "does not exist", 9),
     "a home folder no one can write": ({"HOME": "/proc/self"}, (40, 100), "cannot be written", 9),
-    "TMPDIR pointing nowhere": ({"TMPDIR": "{tmp}/tmp"}, (40, 100), None, 9),
-    "a terminal of 0 columns": ({}, (40, 0), "0 columns", 9),
+    "FRACTION_CALC_HISTORY empty: no history, no note": ({"FRACTION_CALC_HISTORY": ""}, (40, 100), None, 9),
+    "a terminal of 0 columns": ({}, (40, 0), None, 9),
     "a line of 10,000 characters": ({}, (40, 100), None, 10_000),
     "a line of 100,000 characters": ({}, (40, 100), None, 100_000),
 }
 
 
 @pytest.mark.parametrize("changes, dimensions, note, length", SESSIONS.values(), ids=SESSIONS.keys())
-def test_a_whole_session_with_a_layer_that_cannot_work_or_a_long_line(start, command, tmp_path, changes,
+def test_a_whole_session_with_a_history_that_cannot_be_kept_or_a_long_line(start, command, tmp_path, changes,
                                                                        dimensions, note, length):
     if changes.get("HOME") == "/proc/self" and not os.path.isdir("/proc/self"):
         pytest.skip("no /proc")
@@ -174,22 +183,31 @@ def shell(start, command):
     shell.close(force=True)
 
 
+def ended_with(shell, status: int) -> None:
+    """The shell shows the command's status, and the terminal's modes are those before it."""
+    shell.sendline('echo "status $?"; stty -g')
+    shell.shows(f"status {status}")
+    shell.expect(r"([0-9a-f]+(?::[0-9a-f]+){8,})\r\n")
+    assert shell.match.group(1) == shell.modes, "the terminal's modes are as before"
+
+
 @pytest.mark.parametrize("key, status", [("c", 130), ("\\", 131)],
                          ids=["Ctrl-C ends it, interrupted", "Ctrl-\\ quits"])
 def test_a_signal_key_after_a_typed_line(shell, key, status):
     shell.sendcontrol(key)
     shell.shows("shell$ ")
-    shell.sendline('echo "status $?"')
-    shell.shows(f"status {status}")
+    ended_with(shell, status)
 
 
-def test_ctrl_z_after_a_typed_line_stops_it_and_fg_resumes_at_the_same_prompt(shell):
+def test_ctrl_z_stops_it_and_fg_brings_back_the_prompt_with_the_half_typed_line(shell):
+    shell.type("1 1")
+    shell.shows("1 1")  # read by the program: the terminal drops unread keys at Ctrl-Z
     shell.sendcontrol("z")
     shell.shows("Stopped")
     shell.shows("shell$ ")
     shell.sendline("fg")
-    shell.shows(PROMPT)
-    shell.type("1 1 3\r")
+    shell.shows(PROMPT + "1 1")
+    shell.type(" 3\r")
     shell.shows(PROMPT)
     shell.type("2\r")
     shell.shows(SUM)
@@ -205,30 +223,37 @@ def descendants(pid: int) -> set:
     return found.union(*(descendants(child) for child in found))
 
 
-def alive(pid: int) -> bool:
-    state = subprocess.run(["ps", "-o", "stat=", "-p", str(pid)], capture_output=True, text=True).stdout
-    return bool(state.strip()) and not state.startswith("Z")
-
-
-# kill from another terminal: every layer and the program end with the command,
-# the terminal's modes are as before, and the status names the signal.
+# kill from another terminal: the command is one process, it ends by the signal,
+# and the terminal's modes are as before.
 @pytest.mark.parametrize("name", ["SIGTERM", "SIGHUP", "SIGINT"])
-def test_a_signal_to_the_command_ends_every_layer(shell, name):
-    (launcher,) = children(shell.pid)
-    session = {launcher} | descendants(launcher)
-    assert len(session) > 1, "the layers run under the command"
-    os.kill(launcher, getattr(signal, name))
+def test_a_signal_to_the_command_ends_it_by_that_signal(shell, name):
+    (program,) = children(shell.pid)
+    assert descendants(program) == set(), "one process a session"
+    os.kill(program, getattr(signal, name))
     shell.shows("shell$ ")
-    # Before anything is typed: a layer left behind would end at its next read
-    # of a terminal it no longer holds, and so seem to have ended with the rest.
-    deadline = time.monotonic() + 5
-    while any(alive(pid) for pid in session) and time.monotonic() < deadline:
-        time.sleep(0.1)
-    assert not [pid for pid in session if alive(pid)], "left running"
-    shell.sendline('echo "status $?"; stty -g')
-    shell.shows(f"status {128 + getattr(signal, name)}")
-    shell.expect(r"([0-9a-f]+(?::[0-9a-f]+){8,})\r\n")
-    assert shell.match.group(1) == shell.modes, "the terminal's modes are as before"
+    ended_with(shell, 128 + getattr(signal, name))
+
+
+def test_a_script_that_started_it_survives_its_kill(start, command):
+    # Without job control the script and the program share a process group:
+    # the signal must end the program alone.
+    script = start("bash", "-c", f'{shlex.quote(command)}; echo "the script goes on after $?"')
+    script.shows(PROMPT)
+    (program,) = children(script.pid)
+    os.kill(program, signal.SIGTERM)
+    script.shows("the script goes on after 143")
+    assert script.end() == 0
+
+
+def test_a_terminal_that_refuses_its_reads_is_a_read_error(shell, command):
+    # A background job that ignores SIGTTIN is refused each read of its terminal.
+    shell.sendcontrol("d")  # ends the session the fixture started
+    shell.shows("shell$ ")
+    shell.sendline(f'(trap "" TTIN TTOU; exec {shlex.quote(command)}) & wait $!; echo "status $?"')
+    shell.shows(PROMPT)
+    shell.sendline("")  # a key makes the job read
+    shell.shows("Ошибка чтения стандартного ввода\n")
+    shell.shows("status 1")
 
 
 # Through pipes and files the command is the program alone: the same bytes on
