@@ -103,6 +103,7 @@ set_up() {
     else
       printf '%s\n' "$log" >&2
     fi
+    packages=$(echo $(missing_packages "$@"))  # the note names only what is still not installed
   fi
   while IFS= read -r tool; do
     note="$note, $tool"
