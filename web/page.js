@@ -28,26 +28,27 @@
   // ---- Windows-1251 both ways: the browser decodes it, and typed text is
   // encoded with the decoder's own table, so what is sent is what the page
   // shows. A NUL has no byte here: the program would end the line at it.
+  // Every character with a byte is one UTF-16 unit, so the table is indexed by
+  // unit; -1 is no byte.
   var decoder = new TextDecoder('windows-1251');
-  var byteOf = new Map();
-  for (var b = 1; b < 256; b++) {
+  var byteOf = new Int16Array(65536).fill(-1);
+  for (var b = 255; b > 0; b--) {
     var character = decoder.decode(Uint8Array.of(b));
-    if (character != '\uFFFD' && !byteOf.has(character)) byteOf.set(character, b);
+    if (character != '\uFFFD') byteOf[character.charCodeAt(0)] = b;
   }
   // The line (in NFC, so a letter typed as a letter and a combining mark is the
   // letter) as {text, bytes} with its line feed, or the first character that has
-  // no byte, as a string.
+  // no byte, as a string (an emoji whole).
   function encode(line) {
     var text = line.normalize('NFC');
     var bytes = new Uint8Array(text.length + 1);
-    var count = 0;
-    for (var character of text) {  // by code point: an emoji is one character
-      var byte = byteOf.get(character);
-      if (byte === undefined) return character;
-      bytes[count++] = byte;
+    for (var i = 0; i < text.length; i++) {
+      var byte = byteOf[text.charCodeAt(i)];
+      if (byte < 0) return String.fromCodePoint(text.codePointAt(i));
+      bytes[i] = byte;
     }
-    bytes[count++] = 10;
-    return {text: text, bytes: bytes.subarray(0, count)};
+    bytes[text.length] = 10;
+    return {text: text, bytes: bytes};
   }
   function refusal(character) {
     var code = character.codePointAt(0).toString(16).toUpperCase().padStart(4, '0');
@@ -64,10 +65,10 @@
   var BLOCK_CHARACTERS = 4096;
   // A run of this many characters without a space is longer than any line on
   // the screen. The browser's line breaking with overflow-wrap costs time with
-  // the square of a word's length, so such a run goes in pieces of RUN_PIECE
-  // characters that break between any two letters (word-break: break-all).
+  // the square of a word's length, so such a run is put in a span that may
+  // break between any two letters (word-break: break-all): that costs time in
+  // proportion to its length, and fills every line, as a terminal does.
   var LONG_RUN = /\S{200,}/g;
-  var RUN_PIECE = 1000;
   var part = null;
   var block = null;
   var blockLength = 0;
@@ -84,12 +85,10 @@
     var at = 0;
     text.replace(LONG_RUN, function(run, start) {
       if (start > at) into.appendChild(document.createTextNode(text.slice(at, start)));
-      for (var i = 0; i < run.length; i += RUN_PIECE) {
-        var piece = document.createElement('span');
-        piece.className = 'run';
-        piece.textContent = run.slice(i, i + RUN_PIECE);
-        into.appendChild(piece);
-      }
+      var span = document.createElement('span');
+      span.className = 'run';
+      span.textContent = run;
+      into.appendChild(span);
       at = start + run.length;
       return run;
     });
@@ -147,25 +146,40 @@
   }
 
   // The transcript's end stays in view, as on a terminal: after new text, and
-  // when the transcript shrinks (an on-screen keyboard, a rotated phone) while
-  // its end was in view. The scroll waits for the next frame, so a burst of
-  // text is laid out once.
+  // when the transcript changes size (an on-screen keyboard, a rotated phone)
+  // while its end was in view. The scroll after new text waits for the next
+  // frame, so a burst of text is laid out once.
   var atEnd = true;
+  var scrolledTo = 0;  // where the page itself scrolled last
   var scrolling = false;
+  function toEnd() {
+    transcript.scrollTop = transcript.scrollHeight;
+    scrolledTo = transcript.scrollTop;
+    atEnd = true;
+  }
   function follow() {
     atEnd = true;
     if (scrolling) return;
     scrolling = true;
     requestAnimationFrame(function() {
       scrolling = false;
-      if (atEnd) transcript.scrollTop = transcript.scrollHeight;
+      if (atEnd) toEnd();
     });
   }
+  // Only a scroll by the reader says whether the end is in view: not the event
+  // of the page's own scroll, nor one that comes after the transcript has
+  // changed size and before the observer below has seen it.
+  var width = 0;
+  var height = 0;
   transcript.addEventListener('scroll', function() {
-    if (!scrolling) atEnd = transcript.scrollTop + transcript.clientHeight >= transcript.scrollHeight - 2;
+    if (transcript.scrollTop != scrolledTo && transcript.clientWidth == width && transcript.clientHeight == height) {
+      atEnd = transcript.scrollTop + transcript.clientHeight >= transcript.scrollHeight - 2;
+    }
   });
   new ResizeObserver(function() {  // after layout: the scroll shows in this frame
-    if (atEnd) transcript.scrollTop = transcript.scrollHeight;
+    width = transcript.clientWidth;
+    height = transcript.clientHeight;
+    if (atEnd) toEnd();
   }).observe(transcript);
 
   function tell(text) {
