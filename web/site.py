@@ -5,8 +5,8 @@ has put there (fraction-calc.js and fraction-calc.wasm):
   (the policy allows that style and no other) and, when SOURCE_URL is given, a
   link to the source;
 - the page's script, the web app manifest and the icons, as they are;
-- sw.js, the service worker, with every file of the site and its SHA-256, and
-  the version that names its cache, made from them.
+- sw.js, the service worker, with every other file in the site folder and its
+  SHA-256, and the version that names its cache, made from them.
 
     python3 web/site.py SITE_FOLDER [SOURCE_URL]
 """
@@ -21,7 +21,6 @@ import sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 AS_THEY_ARE = ["page.js", "manifest.webmanifest", "icon.svg", "icon-192.png", "icon-512.png"]
-PROGRAM = ["fraction-calc.js", "fraction-calc.wasm"]
 
 
 def page(source_url: str) -> str:
@@ -34,25 +33,21 @@ def page(source_url: str) -> str:
     return text.replace("@STYLE_HASH@", "sha256-" + digest).replace("@SOURCE_LINK@", link)
 
 
-def write(path: str, data: bytes) -> None:
-    with open(path, "wb") as file:
-        file.write(data)
-
-
 def main(site: str, source_url: str) -> None:
-    write(os.path.join(site, "index.html"), page(source_url).encode())
+    with open(os.path.join(site, "index.html"), "w", encoding="utf-8") as file:
+        file.write(page(source_url))
     for name in AS_THEY_ARE:
         shutil.copyfile(os.path.join(HERE, name), os.path.join(site, name))
     files = {}
-    for name in ["index.html"] + AS_THEY_ARE + PROGRAM:
+    for name in sorted(set(os.listdir(site)) - {"sw.js"}):
         with open(os.path.join(site, name), "rb") as file:
             files[name] = hashlib.sha256(file.read()).hexdigest()
     listed = json.dumps(files, indent=2)
     with open(os.path.join(HERE, "sw.js"), encoding="utf-8") as file:
         worker = file.read()
     version = hashlib.sha256(listed.encode()).hexdigest()[:16]
-    write(os.path.join(site, "sw.js"),
-                     worker.replace("@FILES@", listed).replace("@VERSION@", version).encode())
+    with open(os.path.join(site, "sw.js"), "w", encoding="utf-8") as file:
+        file.write(worker.replace("@FILES@", listed).replace("@VERSION@", version))
 
 
 if __name__ == "__main__":
