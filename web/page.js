@@ -253,6 +253,7 @@
             clearTimeout(timer);
             input.placeholder = '';
             tell('');
+            requestAnimationFrame(function() { setTimeout(keepOffline); });
           }
           if (current.ended) return Promise.resolve(END.bytes);
           if (current.lines.length) return Promise.resolve(take(current, current.lines.shift()));
@@ -427,10 +428,15 @@
       replaced = true;
       if (!typed.length && !input.value && !run.lines.length) location.reload();
     });
-    window.addEventListener('load', function() {
-      navigator.serviceWorker.register('sw.js', {updateViaCache: 'none'}).catch(function(error) {
-        console.warn('Работа без сети недоступна: ' + error.message);
-      });
+  }
+  // Once the program has shown its first prompt: the worker's install fetches
+  // every file again, which would compete with the first load.
+  var registered = false;
+  function keepOffline() {
+    if (registered || !('serviceWorker' in navigator)) return;
+    registered = true;
+    navigator.serviceWorker.register('sw.js', {updateViaCache: 'none'}).catch(function(error) {
+      console.warn('Работа без сети недоступна: ' + error.message);
     });
   }
 
