@@ -330,7 +330,7 @@ LOADING = {
         {"fraction-calc.wasm": 2.0}, "8\n", "Загрузка программы… Строк ждёт отправки: 1.", "",
         f"{FIRST_SCREEN}8\n{STORED}{FIRST_SCREEN}", ""),
     "a program that cannot be fetched: a Russian message, and Enter tries again with the line entered": (
-        {"fraction-calc.wasm": 404}, "8\n", "Программа не загрузилась. Проверьте подключение к сети", "\n",
+        {"fraction-calc.wasm": 404}, "8\n", "Программа не загрузилась (fraction-calc.wasm: 404). Проверьте подключение к сети", "\n",
         f"{FIRST_SCREEN}8\n{STORED}{FIRST_SCREEN}", ""),
 }
 

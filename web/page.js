@@ -17,6 +17,7 @@
   // asked for it is given up, with a message and a retry.
   var LOADING_LIMIT_MS = 15000;
   var LOADING = 'Загрузка программы…';
+  var AGAIN = ' Enter или «Новый запуск» запускает её снова.';
 
   // The page has its script: Enter now reaches the handler below instead of
   // submitting the form (which stays disabled until then, so an early Enter
@@ -191,11 +192,14 @@
   // visit (again only after a failure).
   var program = null;
   var replaced = false;  // a newer version of the site has taken over this page
-  function loadScript() {
+  // A retry asks for the files under another address (a query the server
+  // ignores), so that it does not wait on a request that has stalled.
+  var tries = 0;
+  function loadScript(query) {
     if (typeof FractionCalc == 'function') return Promise.resolve();
     return new Promise(function(resolve, reject) {
       var script = document.createElement('script');
-      script.src = 'fraction-calc.js';
+      script.src = 'fraction-calc.js' + query;
       script.onload = function() {
         if (typeof FractionCalc == 'function') resolve(); else reject(new Error('fraction-calc.js'));
       };
@@ -208,13 +212,14 @@
       location.reload();
       return new Promise(function() {});
     }
-    var compiled = fetch('fraction-calc.wasm', {signal: signal}).then(function(response) {
+    var query = tries++ ? '?' + tries : '';
+    var compiled = fetch('fraction-calc.wasm' + query, {signal: signal}).then(function(response) {
       if (!response.ok) throw new Error('fraction-calc.wasm: ' + response.status);
       return response.arrayBuffer();
     }).then(function(bytes) {
       return WebAssembly.compile(bytes);
     });
-    return Promise.all([loadScript(), compiled]).then(function(both) { return both[1]; });
+    return Promise.all([loadScript(query), compiled]).then(function(both) { return both[1]; });
   }
 
   // ---- Runs. A run keeps the lines entered for it until it reads them; a line
@@ -233,7 +238,7 @@
     var timer = setTimeout(function() {
       aborter.abort();
       program = null;
-      failed(current, 'Программа не загрузилась за ' + LOADING_LIMIT_MS / 1000 + ' секунд.', null);
+      failed(current, 'Программа не загрузилась за ' + LOADING_LIMIT_MS / 1000 + ' секунд', null);
     }, LOADING_LIMIT_MS);
     if (!program) {
       program = load(aborter.signal);
@@ -272,7 +277,7 @@
       });
     }, function(error) {
       clearTimeout(timer);
-      failed(current, 'Программа не загрузилась.', error);
+      failed(current, 'Программа не загрузилась', error);
     });
   }
   // A line the program reads: shown as typed, then handed over.
@@ -299,7 +304,8 @@
   function finish(current, status) {
     if (current.over) return;
     var rest = unread(current);
-    over(current, status == 0 ? 'Программа завершена.' : 'Программа завершилась с ошибкой (код ' + status + ').');
+    over(current, (status == 0 ? 'Программа завершена.' : 'Программа завершилась с ошибкой (код ' + status + ').') +
+         AGAIN);
     if (rest.length) {
       if (!rest[0].text) rest.shift();
       start(rest);
@@ -313,15 +319,18 @@
   // The program could not be loaded: the lines entered wait for the retry.
   function failed(current, text, error) {
     if (current.over) return;
-    over(current, text + ' Проверьте подключение к сети и нажмите «Повторить» или Enter.', error);
-    againButton.textContent = 'Повторить';
+    over(current, text + detail(error) + '. Проверьте подключение к сети и нажмите «Повторить» или Enter.',
+         'Повторить');
   }
   // The program broke down (a fault of the page, or of the browser).
   function crashed(current, error) {
-    over(current, 'Сбой программы.', error);
+    over(current, 'Сбой программы' + detail(error) + '.' + AGAIN);
     console.error(error);
   }
-  function over(current, text, error) {
+  function detail(error) {
+    return error ? ' (' + error.message + ')' : '';
+  }
+  function over(current, text, again) {
     if (current.over) return;
     current.over = true;
     flush();
@@ -329,8 +338,8 @@
     input.placeholder = '';
     endButton.hidden = true;
     againButton.hidden = false;
-    againButton.textContent = 'Новый запуск';
-    tell(text + (error ? ' (' + error.message + ')' : '') + ' Enter или «Новый запуск» запускает её снова.');
+    againButton.textContent = again || 'Новый запуск';
+    tell(text);
   }
   // A new run, with the lines that the last one did not read (it could not be
   // loaded, or it broke down) before the new ones.
