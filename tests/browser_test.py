@@ -65,7 +65,7 @@ SESSION = {
     "Enter starts a second run, offline": ("\n", [FIRST_SCREEN], None, ""),
     "Ctrl-D on an empty line ends its input": (Keys.CONTROL + "d", ["\n"], ENDED, ""),
     # Typed at once: the program has ended before the next line comes.
-    "lines typed after item 9 go to the next run, and are shown only when it reads them": (
+    "lines typed right after the exit item go to the next run, and are shown only when it reads them": (
         "\n9\n1\n1 2\n", [f"{PROMPT}9\n{FIRST_SCREEN}1\n1 2\n", MENU_END], None, ""),
 }
 
