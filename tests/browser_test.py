@@ -103,10 +103,12 @@ class Server(http.server.ThreadingHTTPServer):
 
 
 @pytest.fixture
-def new_server(request):
-    """Starts servers of their own for a test: a new origin, which no service worker controls yet."""
+def new_server(request, browser):
+    """Starts servers of their own for a test: a new origin, which no service
+    worker controls yet. The browser leaves them before they stop."""
     started = []
     yield lambda: started.append(Server(os.path.abspath(request.config.getoption("--site")))) or started[-1]
+    browser.get("about:blank")
     for server in started:
         server.stop()
 

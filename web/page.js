@@ -439,10 +439,12 @@
     });
   }
   // Once the program has shown its first prompt: the worker's install fetches
-  // every file again, which would compete with the first load.
+  // every file again, which would compete with the first load. A page the
+  // worker already controls needs no registration: the browser looks for a new
+  // version on every visit.
   var registered = false;
   function keepOffline() {
-    if (registered || !('serviceWorker' in navigator)) return;
+    if (registered || !('serviceWorker' in navigator) || navigator.serviceWorker.controller) return;
     registered = true;
     navigator.serviceWorker.register('sw.js', {updateViaCache: 'none'}).catch(function(error) {
       console.warn('Работа без сети недоступна: ' + error.message);
