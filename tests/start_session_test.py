@@ -48,8 +48,9 @@ def start(command, tmp_path_factory):
     """Starts a command, the one under test unless named, at a terminal; all in one
     home folder (the history's). `changes` sets (or with None removes) variables."""
     home = str(tmp_path_factory.mktemp("home"))
-    base = {"PATH": os.environ["PATH"], "HOME": home, "TERM": "xterm", "LANG": "C.UTF-8",
-            "LC_ALL": "C.UTF-8", "PS1": "shell$ "}
+    utf8 = "C.UTF-8" if sys.platform.startswith("linux") else "en_US.UTF-8"  # macOS's
+    base = {"PATH": os.environ["PATH"], "HOME": home, "TERM": "xterm", "LANG": utf8, "LC_ALL": utf8,
+            "PS1": "shell$ "}
 
     def spawn(*arguments: str, changes=None, dimensions=(40, 100), cwd=None) -> Terminal:
         env = {name: value for name, value in {**base, **(changes or {})}.items() if value is not None}
@@ -170,8 +171,8 @@ def shell(start, command):
     """An interactive shell, with job control, that has started the command and typed a line."""
     shell = start("bash", "--norc", "--noprofile", "-i")
     shell.shows("shell$ ")
-    shell.sendline("stty -g")  # the terminal's modes, as the shell gives them to a command
-    shell.expect(r"([0-9a-f]+(?::[0-9a-f]+){8,})\r\n")
+    shell.sendline('echo "modes $(stty -g)"')  # the terminal's modes, as the shell gives them to a command
+    shell.expect(r"modes (\S+)\r\n")
     shell.modes = shell.match.group(1)
     shell.shows("shell$ ")
     shell.sendline(shlex.quote(command))
@@ -185,10 +186,10 @@ def shell(start, command):
 
 def ended_with(shell, status: int) -> None:
     """The shell shows the command's status, and the terminal's modes are those before it."""
-    shell.sendline('echo "status $?"; stty -g')
-    shell.shows(f"status {status}")
-    shell.expect(r"([0-9a-f]+(?::[0-9a-f]+){8,})\r\n")
-    assert shell.match.group(1) == shell.modes, "the terminal's modes are as before"
+    shell.sendline('echo "status $? modes $(stty -g)"')
+    shell.expect(r"status (\d+) modes (\S+)\r\n")
+    assert int(shell.match.group(1)) == status
+    assert shell.match.group(2) == shell.modes, "the terminal's modes are as before"
 
 
 @pytest.mark.parametrize("key, status", [("c", 130), ("\\", 131)],
