@@ -215,7 +215,7 @@ constexpr std::array kHandledSignals = {SIGINT, SIGQUIT, SIGTERM, SIGHUP, SIGTST
 void restoreModes() { static_cast<void>(::tcsetattr(STDIN_FILENO, TCSADRAIN, &session.modes)); }
 
 void setDisposition(int number, void (*handler)(int)) {
-  struct sigaction action {};
+  struct sigaction action{};
   action.sa_handler = handler;  // NOLINT(cppcoreguidelines-pro-type-union-access): POSIX's struct
   sigemptyset(&action.sa_mask);
   action.sa_flags = SA_RESTART;
@@ -413,7 +413,7 @@ class TypedLines {
       path_ = named;
     } else {
       const char* home = std::getenv("HOME");
-      struct stat folder {};
+      struct stat folder{};
       if (home == nullptr || *home == '\0') {
         note(u8"No history between runs: HOME is not set.");
         return;
