@@ -66,8 +66,8 @@ def first_prompt(command: list, env: dict) -> tuple:
 def main() -> None:
     commands = {}
     for argument in sys.argv[1:]:
-        name, _, spec = argument.partition("=")
-        *settings, program = spec.split(":")
+        name, _, definition = argument.partition("=")
+        *settings, program = definition.split(":")
         env = dict(os.environ, LANG="C.UTF-8", LC_ALL="C.UTF-8", TERM="xterm",
                    FRACTION_CALC_HISTORY="")  # no history file: only the start is timed
         env.pop("FRACTION_CALC_ALONE", None)

@@ -210,12 +210,16 @@ struct SessionState {
 // Signal handlers and the new-handler can reach nothing else.
 SessionState session;  // NOLINT(cppcoreguidelines-avoid-non-const-global-variables)
 
+// POSIX names these structs as their functions: the aliases keep `struct` out of declarations.
+using SignalAction = struct sigaction;
+using FileStatus = struct stat;
+
 constexpr std::array kHandledSignals = {SIGINT, SIGQUIT, SIGTERM, SIGHUP, SIGTSTP, SIGWINCH};
 
 void restoreModes() { static_cast<void>(::tcsetattr(STDIN_FILENO, TCSADRAIN, &session.modes)); }
 
 void setDisposition(int number, void (*handler)(int)) {
-  struct sigaction action{};
+  SignalAction action{};
   action.sa_handler = handler;  // NOLINT(cppcoreguidelines-pro-type-union-access): POSIX's struct
   sigemptyset(&action.sa_mask);
   action.sa_flags = SA_RESTART;
@@ -413,7 +417,7 @@ class TypedLines {
       path_ = named;
     } else {
       const char* home = std::getenv("HOME");
-      struct stat folder{};
+      FileStatus folder{};
       if (home == nullptr || *home == '\0') {
         note(u8"No history between runs: HOME is not set.");
         return;
