@@ -8,7 +8,7 @@
 #include "dialogue.hpp"
 #include "failure_texts.hpp"
 #include "standard_input.hpp"
-#include "terminal_session.hpp"
+#include "terminal/session.hpp"
 #include "windows_console.hpp"
 
 namespace {

@@ -1,7 +1,8 @@
 #pragma once
 
-// Compile-time conversion of UTF-8 source literals to Windows-1251 bytes, and
-// the code page's table for conversions at run time (characterOf, byteOf).
+// Compile-time conversion of UTF-8 source literals to Windows-1251 bytes, the
+// code page's table for conversions at run time (characterOf, byteOf), and the
+// program's one UTF-8 decoder and encoder (decodeUtf8, encodeUtf8).
 //
 // The program talks to its user in Windows-1251, one byte per Cyrillic letter,
 // whatever the compiler's execution character set. The sources keep readable
@@ -102,26 +103,23 @@ constexpr std::optional<unsigned char> byteOf(char32_t character) {
   return std::nullopt;
 }
 
-namespace detail {
+// UTF-8, decoded and encoded in one place for the whole program: the
+// compile-time literals below and, at run time, the terminal's history file.
 
-consteval unsigned char encode(char32_t codePoint) {
-  const std::optional<unsigned char> byte = byteOf(codePoint);
-  if (!byte) {
-    notRepresentableInWindows1251();
-    return 0;
-  }
-  return *byte;
-}
-
-// Decodes the UTF-8 sequence starting at units[position] and advances position
-// past it. Only the shortest form of a scalar value is UTF-8: an overlong form, a
-// surrogate, a code point past U+10FFFF, a stray continuation byte and a
-// sequence cut short by the end of the literal all stop the compilation.
-template <std::size_t Size>
-consteval char32_t decodeAt(const std::array<char8_t, Size>& units, std::size_t& position) {
-  const auto lead = static_cast<std::uint32_t>(units.at(position++));
+// Decodes the UTF-8 sequence that starts at units[position], of the first
+// `end` units, and advances position past it; nothing where the sequence is
+// malformed, position then past the lead unit alone. Only the shortest form of a
+// scalar value is UTF-8: an overlong form, a surrogate, a code point past
+// U+10FFFF, a stray continuation unit and a sequence cut short are all malformed.
+template <typename Units>
+constexpr std::optional<char32_t> decodeUtf8(const Units& units, std::size_t& position,
+                                             std::size_t end) {
+  const auto unitAt = [&units](std::size_t index) {
+    return static_cast<std::uint32_t>(static_cast<unsigned char>(units[index]));
+  };
+  const std::uint32_t lead = unitAt(position++);
   std::size_t continuation = 0;
-  std::uint32_t smallest = 0;  // the least code point that needs this many bytes
+  std::uint32_t smallest = 0;  // the least code point that needs this many units
   std::uint32_t codePoint = lead;
   if (lead < 0x80U) {
     return static_cast<char32_t>(codePoint);
@@ -139,22 +137,73 @@ consteval char32_t decodeAt(const std::array<char8_t, Size>& units, std::size_t&
     smallest = 0x10000U;
     codePoint = lead & 0x07U;
   } else {
-    malformedUtf8();  // a continuation byte where a character should start, or no UTF-8 lead byte
+    return std::nullopt;  // a continuation unit where a character should start, or no lead unit
   }
-  for (; continuation > 0; --continuation) {
-    // The literal's terminating NUL is not a continuation byte, so a cut-short
-    // sequence stops here before reading past it.
-    const auto unit = static_cast<std::uint32_t>(units.at(position++));
-    if ((unit & 0xC0U) != 0x80U) {
-      malformedUtf8();
+  std::size_t next = position;
+  for (; continuation > 0; --continuation, ++next) {
+    if (next >= end || (unitAt(next) & 0xC0U) != 0x80U) {
+      return std::nullopt;
     }
-    codePoint = (codePoint << 6U) | (unit & 0x3FU);
+    codePoint = (codePoint << 6U) | (unitAt(next) & 0x3FU);
   }
   const bool surrogate = codePoint >= 0xD800U && codePoint <= 0xDFFFU;
   if (codePoint < smallest || surrogate || codePoint > 0x10FFFFU) {
-    malformedUtf8();
+    return std::nullopt;
   }
+  position = next;
   return static_cast<char32_t>(codePoint);
+}
+
+// The UTF-8 of a scalar value, written at `out` (room for 4 units); its length.
+constexpr std::size_t encodeUtf8(char32_t character, char* out) {
+  const auto value = static_cast<std::uint32_t>(character);
+  const auto unit = [](std::uint32_t bits) {
+    return static_cast<char>(static_cast<unsigned char>(bits));
+  };
+  if (value < 0x80U) {
+    out[0] = unit(value);
+    return 1;
+  }
+  if (value < 0x800U) {
+    out[0] = unit(0xC0U | (value >> 6U));
+    out[1] = unit(0x80U | (value & 0x3FU));
+    return 2;
+  }
+  if (value < 0x10000U) {
+    out[0] = unit(0xE0U | (value >> 12U));
+    out[1] = unit(0x80U | ((value >> 6U) & 0x3FU));
+    out[2] = unit(0x80U | (value & 0x3FU));
+    return 3;
+  }
+  out[0] = unit(0xF0U | (value >> 18U));
+  out[1] = unit(0x80U | ((value >> 12U) & 0x3FU));
+  out[2] = unit(0x80U | ((value >> 6U) & 0x3FU));
+  out[3] = unit(0x80U | (value & 0x3FU));
+  return 4;
+}
+
+namespace detail {
+
+consteval unsigned char encode(char32_t codePoint) {
+  const std::optional<unsigned char> byte = byteOf(codePoint);
+  if (!byte) {
+    notRepresentableInWindows1251();
+    return 0;
+  }
+  return *byte;
+}
+
+// The literal's character at units[position]; malformed UTF-8 stops the
+// compilation. The literal's terminating NUL is no continuation unit, so a
+// sequence cut short stops there.
+template <std::size_t Size>
+consteval char32_t decodeAt(const std::array<char8_t, Size>& units, std::size_t& position) {
+  const std::optional<char32_t> character = decodeUtf8(units, position, Size);
+  if (!character) {
+    malformedUtf8();
+    return 0;
+  }
+  return *character;
 }
 
 // The number of characters before the terminating NUL.

@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "dialogue.hpp"
-#include "terminal_session.hpp"
+#include "session.hpp"
 
 std::optional<Ending> runTerminalSession() { return std::nullopt; }
 

@@ -1,0 +1,13 @@
+# Finds GNU libunistring, for Unicode normalisation (Debian's libunistring-dev;
+# Homebrew's libunistring). Gives the imported target Libunistring::Libunistring
+# and Libunistring_FOUND.
+find_path(Libunistring_INCLUDE_DIR uninorm.h DOC "The folder of libunistring's uninorm.h")
+find_library(Libunistring_LIBRARY NAMES unistring DOC "libunistring")
+include(FindPackageHandleStandardArgs)
+find_package_handle_standard_args(Libunistring REQUIRED_VARS Libunistring_LIBRARY Libunistring_INCLUDE_DIR)
+if(Libunistring_FOUND AND NOT TARGET Libunistring::Libunistring)
+  add_library(Libunistring::Libunistring UNKNOWN IMPORTED)
+  set_target_properties(Libunistring::Libunistring PROPERTIES
+    IMPORTED_LOCATION "${Libunistring_LIBRARY}" INTERFACE_INCLUDE_DIRECTORIES "${Libunistring_INCLUDE_DIR}")
+endif()
+mark_as_advanced(Libunistring_INCLUDE_DIR Libunistring_LIBRARY)
