@@ -83,6 +83,10 @@ STEPS = {
         "7\rСнеговик ☃\r", ["Введите строку: \n", "символа «☃» (U+2603) нет в кодировке Windows-1251"]),
     "Up brings it back, Backspace takes a Cyrillic letter whole": (
         UP + BACKSPACE * 3 + "к\r8\r", ["Вывод строки: \nСнеговик\n", PROMPT]),
+    "a Tab reaches the line, as it separates numbers in a pipe": ("7\rа\tб\r8\r", ["Вывод строки: \nа\tб\n", PROMPT]),
+    "Home, End and Ctrl-Left of xterm, VT220 and rxvt move; F5 and a paste's markers leave nothing": (
+        "7\rб\x1b[1~а\x1b[4~в\x1bOH\x1b[F\x1b[1;5D_\x1b[15~\x1b[200~г\x1b[201~\r8\r",
+        ["Вывод строки: \n_габв\n", PROMPT]),
     "every character of Windows-1251 goes there and back": (
         f"7\r{EVERY_CHARACTER}\r8\r", [f"Вывод строки: \n{EVERY_CHARACTER}\n", PROMPT]),
 }
@@ -120,28 +124,41 @@ def test_the_next_run_recalls_the_last_item_from_the_history_in_the_home_folder(
 # A whole session comes through, in a working folder where nothing may be made.
 # A history that cannot be kept is named once, and nothing is made for it: not
 # in the working folder, not a home folder. A folder of /proc is one in which no
-# one, root included, can make a file; {tmp} is the test's own folder. The
-# editor hands over whole lines, so a line longer than a terminal's line limit
-# (4095 bytes) reaches the program whole.
+# one, root included, can make a file; {tmp} is the test's own folder, {fifo} a
+# FIFO outside it. The editor hands over whole lines, so a line longer than a
+# terminal's line limit (4095 bytes) reaches the program whole, also from a
+# terminal that its parent left non-blocking. In the C locale (a fresh
+# container, ssh without a locale) the session shows UTF-8, as Python does.
+NON_BLOCKING = (f"{shlex.quote(sys.executable)} -c 'import fcntl, os; "
+                "fcntl.fcntl(0, fcntl.F_SETFL, os.O_NONBLOCK | fcntl.fcntl(0, fcntl.F_GETFL))'")
 SESSIONS = {
-    "no HOME": ({"HOME": None}, (40, 100), "HOME is not set", 9),
-    "a home folder that is not there": ({"HOME": "{tmp}/home"}, (40, 100), "does not exist", 9),
-    "a home folder no one can write": ({"HOME": "/proc/self"}, (40, 100), "cannot be written", 9),
-    "FRACTION_CALC_HISTORY empty: no history, no note": ({"FRACTION_CALC_HISTORY": ""}, (40, 100), None, 9),
-    "a terminal of 0 columns": ({}, (40, 0), None, 9),
-    "a line of 10,000 characters": ({}, (40, 100), None, 10_000),
-    "a line of 100,000 characters": ({}, (40, 100), None, 100_000),
+    "no HOME": ({"HOME": None}, (40, 100), "HOME is not set", 9, None),
+    "a home folder that is not there": ({"HOME": "{tmp}/home"}, (40, 100), "does not exist", 9, None),
+    "a home folder that is a file": ({"HOME": "/etc/passwd"}, (40, 100), "is not a folder", 9, None),
+    "a home folder no one can write": ({"HOME": "/proc/self"}, (40, 100), "cannot be written", 9, None),
+    "a FIFO as the history file": ({"FRACTION_CALC_HISTORY": "{fifo}"}, (40, 100), "is not a regular file", 9,
+                                   None),
+    "FRACTION_CALC_HISTORY empty: no history, no note": ({"FRACTION_CALC_HISTORY": ""}, (40, 100), None, 9, None),
+    "the C locale: UTF-8, no note": ({"LANG": "C", "LC_ALL": "C"}, (40, 100), None, 9, None),
+    "a terminal of 0 columns": ({}, (40, 0), None, 9, None),
+    "a line of 10,000 characters": ({}, (40, 100), None, 10_000, None),
+    "a line of 100,000 characters": ({}, (40, 100), None, 100_000, None),
+    "a non-blocking terminal, 50,000 characters": ({}, (40, 100), None, 50_000, NON_BLOCKING),
 }
 
 
-@pytest.mark.parametrize("changes, dimensions, note, length", SESSIONS.values(), ids=SESSIONS.keys())
-def test_a_whole_session_with_a_history_that_cannot_be_kept_or_a_long_line(start, command, tmp_path, changes,
-                                                                       dimensions, note, length):
+@pytest.mark.parametrize("changes, dimensions, note, length, before", SESSIONS.values(), ids=SESSIONS.keys())
+def test_a_whole_session_with_a_history_that_cannot_be_kept_or_a_long_line(start, command, tmp_path,
+                                                                       tmp_path_factory, changes, dimensions,
+                                                                       note, length, before):
     if changes.get("HOME") == "/proc/self" and not os.path.isdir("/proc/self"):
         pytest.skip("no /proc")
-    changes = {name: value and value.format(tmp=tmp_path) for name, value in changes.items()}
+    fifo = tmp_path_factory.mktemp("fifo") / "history"
+    os.mkfifo(fifo)
+    changes = {name: value and value.format(tmp=tmp_path, fifo=fifo) for name, value in changes.items()}
     line = ("Дробь 1/2 " * length)[:length]
-    session = start(changes=changes, dimensions=dimensions, cwd=str(tmp_path))
+    arguments = ["bash", "-c", f"{before}; exec {shlex.quote(command)}"] if before else []
+    session = start(*arguments, changes=changes, dimensions=dimensions, cwd=str(tmp_path))
     session.shows("1: Вводить числитель и знаменатель дроби")
     for keys in ("1 1 2\r", "1 1 3\r", "2\r"):
         session.shows(PROMPT)
@@ -200,6 +217,29 @@ def test_a_signal_key_after_a_typed_line(shell, key, status):
     ended_with(shell, status)
 
 
+def test_kill_stop_then_fg_puts_back_the_editor_and_redraws_the_line(shell):
+    (program,) = children(shell.pid)
+    shell.type("1 3")
+    shell.shows("1 3")
+    os.kill(program, signal.SIGSTOP)
+    shell.shows("Stopped")
+    shell.sendline("fg")
+    shell.shows(PROMPT + "1 3")  # redrawn; in cooked mode Left would be typed text
+    shell.type(LEFT * 3 + "1 \r")
+    shell.shows(PROMPT)
+    shell.type("2\r")
+    shell.shows(SUM)
+
+
+def test_a_session_stopped_with_ctrl_z_ends_on_kill(shell):
+    shell.sendcontrol("z")
+    shell.shows("Stopped")
+    # TERM, then CONT: continued in the background, it must not stop itself again.
+    shell.sendline("kill %1; sleep 1; jobs")
+    shell.shows("Terminated")
+    ended_with(shell, 0)  # jobs' own status; the modes are those before
+
+
 def test_ctrl_z_stops_it_and_fg_brings_back_the_prompt_with_the_half_typed_line(shell):
     shell.type("1 1")
     shell.shows("1 1")  # read by the program: the terminal drops unread keys at Ctrl-Z
@@ -243,6 +283,18 @@ def test_a_script_that_started_it_survives_its_kill(start, command):
     (program,) = children(script.pid)
     os.kill(program, signal.SIGTERM)
     script.shows("the script goes on after 143")
+    assert script.end() == 0
+
+
+def test_signals_the_caller_ignored_stay_ignored(start, command):
+    script = start("bash", "-c", f"trap '' INT TSTP; {shlex.quote(command)}; echo \"status $?\"")
+    script.shows(PROMPT)
+    script.sendcontrol("c")
+    script.sendcontrol("z")
+    script.type("1 1 2\r")
+    script.shows(PROMPT)
+    script.type("9\r")
+    script.shows("status 0")
     assert script.end() == 0
 
 
