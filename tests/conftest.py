@@ -15,6 +15,8 @@ def pytest_addoption(parser):
     parser.addoption("--screenshot", help="where the browser test saves the page with a finished session")
     parser.addoption("--chromium", default="chromium", help="the browser the browser test drives")
     parser.addoption("--chromedriver", default="chromedriver", help="the browser's WebDriver")
+    parser.addoption("--session", action="store_true",
+                     help="the program has the terminal session, whose start-up is swept under memory limits")
     parser.addoption("--no-memory-limit", action="store_true",
                      help="leave out exhausted memory (sanitizers reserve more address space than a limit allows)")
 

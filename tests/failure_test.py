@@ -150,3 +150,51 @@ def test_exhausted_memory(program, request, limits, stdin):
     for limit in limits(program):
         ran = limited(program, limit, stdin)
         assert (ran.returncode, ran.stderr) == (1, OUT_OF_MEMORY), f"under a limit of {limit} bytes"
+
+
+def at_a_terminal(program, limit: int) -> str:
+    """The program at a UTF-8 pseudo-terminal under an address-space limit, with
+    item 9 typed: how it ended, as one of the outcomes below or what it showed."""
+    import resource
+
+    import pexpect
+    env = {"PATH": os.environ["PATH"], "TERM": "xterm", "LANG": "C.UTF-8", "FRACTION_CALC_HISTORY": ""}
+    terminal = pexpect.spawn(program[0], program[1:], env=env, timeout=30, dimensions=(24, 80),
+                             preexec_fn=lambda: resource.setrlimit(resource.RLIMIT_AS, (limit, limit)))
+    terminal.send(b"9\r")
+    screen = terminal.read()  # to the end
+    terminal.close()
+    status = terminal.exitstatus
+    if status == 0 and "Введите номер(1-9): ".encode() in screen and b"fraction-calc:" not in screen:
+        return "whole"
+    if status == 1 and OUT_OF_MEMORY.decode("cp1251").replace("\n", "\r\n").encode() in screen:
+        return "out of memory"
+    if status == 127 and (b"error while loading shared libraries" in screen or b"cannot allocate TLS" in screen):
+        return "loader"
+    return f"status {status}, signal {terminal.signalstatus}: {screen[-300:]!r}"
+
+
+def test_exhausted_memory_at_a_terminal(program, request):
+    """Every limit from where the loader fails to where a whole session fits:
+    the loader's refusal, a whole session, or the out-of-memory text in the
+    terminal's characters; never a crash, a fallback with a false note, or the
+    text in the program's own bytes."""
+    if not request.config.getoption("--session"):
+        pytest.skip("the program has no terminal session")
+    if request.config.getoption("--no-memory-limit"):
+        pytest.skip("sanitizers reserve more address space than a memory limit allows")
+
+    def lowest(works, low: int, high: int) -> int:
+        while high - low > PAGE:
+            middle = (low + high) // 2 // PAGE * PAGE
+            low, high = (low, middle) if works(middle) else (middle, high)
+        return high
+
+    whole = lowest(lambda limit: at_a_terminal(program, limit) == "whole", 0, 1 << 30)
+    loaded = lowest(lambda limit: at_a_terminal(program, limit) != "loader", 0, whole)
+    step = max(PAGE, (whole - loaded) // 150 // PAGE * PAGE)  # about 150 runs
+    outcomes = {limit: at_a_terminal(program, limit) for limit in range(loaded - 4 * step, whole + 4 * step, step)}
+    counts = {kind: list(outcomes.values()).count(kind) for kind in ("whole", "out of memory", "loader")}
+    print(f"{len(outcomes)} limits from {loaded - 4 * step} to {whole + 3 * step} bytes: {counts}")
+    assert {limit: outcome for limit, outcome in outcomes.items() if outcome not in counts} == {}
+    assert counts["out of memory"] > 0, "no limit left the program short of memory: nothing was tried"

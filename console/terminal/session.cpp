@@ -29,9 +29,10 @@ namespace {
 
 using namespace terminal;
 
-// Enough for libedit, the terminal database and a locale to set themselves up
-// (about 0.5 MB at most, measured), with room to spare.
-constexpr std::size_t kReserve = std::size_t{4} << 20U;
+// Enough for libedit, the terminal database and the C library's locale to set
+// themselves up, twice over: in a sweep of memory limits 256 KiB was too little
+// for a locale to be loaded, and 1 MiB always enough.
+constexpr std::size_t kReserve = std::size_t{2} << 20U;
 
 constexpr ShownBytes kUtf8 = ShownBytes::utf8();
 
