@@ -5,6 +5,12 @@
 // input at once, and from a stream that hands over one byte per read, as a
 // terminal or a pipe may. Input arriving in pieces must give the same session:
 // any difference in the output bytes or in how the run ended is a finding.
+//
+// Where the program has its terminal session, the same bytes also check its
+// characters against an independent decoder: taken as Windows-1251 and shown as
+// UTF-8, the C library decodes them back to the same characters; taken as keys
+// at a UTF-8 terminal, the C library's decoding agrees with the program's own
+// UTF-8 decoder on what is valid and on every character.
 
 #include <cstddef>
 #include <cstdint>
@@ -14,9 +20,18 @@
 #include <sstream>
 #include <streambuf>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "dialogue.hpp"
+
+#ifdef FRACTION_CALC_TERMINAL_TEXT
+#include <clocale>
+#include <optional>
+
+#include "characters.hpp"
+#include "cp1251.hpp"
+#endif
 
 namespace {
 
@@ -57,6 +72,55 @@ Session run(std::istream& in) {
   return {ending, out.str()};
 }
 
+#ifdef FRACTION_CALC_TERMINAL_TEXT
+void require(bool holds, const char* what) {
+  if (!holds) {
+    std::cerr << "dialogue fuzzer: " << what << "\n";
+    std::abort();
+  }
+}
+
+std::wstring keysOf(std::string_view bytes) {
+  terminal::KeyDecoder decoder;
+  std::wstring keys;
+  for (const char byte : bytes) {
+    decoder.take(static_cast<unsigned char>(byte), keys);
+  }
+  if (decoder.pending()) {
+    keys.push_back(L'\uFFFD');  // cut short by the end of the input
+  }
+  return keys;
+}
+
+void checkTerminalCharacters(const std::string& input) {
+  static const bool inUtf8 = std::setlocale(LC_CTYPE, "C.UTF-8") != nullptr;
+  require(inUtf8, "no C.UTF-8 locale");
+
+  std::string shown;
+  constexpr terminal::ShownBytes kUtf8 = terminal::ShownBytes::utf8();
+  kUtf8.append(input, shown);
+  std::wstring expected;
+  for (const char byte : input) {
+    expected.push_back(static_cast<wchar_t>(cp1251::characterOf(static_cast<unsigned char>(byte))));
+  }
+  require(keysOf(shown) == expected, "Windows-1251 shown as UTF-8 does not decode back to its characters");
+
+  std::wstring own;
+  bool valid = true;
+  for (std::size_t position = 0; position < input.size();) {
+    const std::optional<char32_t> character = cp1251::decodeUtf8(input, position, input.size());
+    valid = valid && character.has_value();
+    own.push_back(static_cast<wchar_t>(character.value_or(U'\uFFFD')));
+  }
+  const std::wstring keys = keysOf(input);
+  if (valid) {
+    require(keys == own, "the C library and the program's decoder read valid UTF-8 differently");
+  } else {
+    require(keys.find(L'\uFFFD') != std::wstring::npos, "the C library took malformed UTF-8 as valid");
+  }
+}
+#endif
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -74,5 +138,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::cerr << "dialogue fuzzer: the session differs when the input arrives byte by byte\n";
     std::abort();
   }
+#ifdef FRACTION_CALC_TERMINAL_TEXT
+  checkTerminalCharacters(input);
+#endif
   return 0;
 }

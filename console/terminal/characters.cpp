@@ -183,7 +183,10 @@ void KeyDecoder::take(unsigned char byte, std::wstring& keys) {
     return;
   }
   partial_ = false;
-  keys.push_back(length == 0 ? L'\0' : character);
+  // glibc takes the old five- and six-byte forms, past U+10FFFF: no character.
+  const auto code = static_cast<char32_t>(character);
+  const bool scalar = code <= U'\U0010FFFF' && (code < 0xD800 || code > 0xDFFF);
+  keys.push_back(length == 0 ? L'\0' : scalar ? character : static_cast<wchar_t>(kReplacement));
 }
 
 std::string inTerminalCharacters(std::u32string_view text) {

@@ -64,6 +64,8 @@ class KeyDecoder {
  public:
   // Appends the characters that `byte` completes (none, one or two).
   void take(unsigned char byte, std::wstring& keys);
+  // Bytes of an unfinished character have been taken.
+  [[nodiscard]] bool pending() const { return partial_; }
 
  private:
   std::mbstate_t state_{};
