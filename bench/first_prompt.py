@@ -8,7 +8,12 @@ load weighs on both alike. A prompt counts once its bytes have been read from
 the terminal, in the terminal's UTF-8 or in the program's own Windows-1251.
 
     python3 bench/first_prompt.py session=build/release/console/fraction-calc \
-        alone=FRACTION_CALC_ALONE=1:build/release/console/fraction-calc
+        alone=FRACTION_CALC_ALONE=1:build/release/console/fraction-calc \
+        history=HISTORY_LINES=1000000:build/release/console/fraction-calc
+
+HISTORY_LINES=N gives the command a history file of N lines, written afresh
+before each run (outside the time), so that each run finds it as long: the
+session trims it to its newest lines as it starts.
 """
 import os
 import pty
@@ -16,6 +21,7 @@ import select
 import signal
 import statistics
 import sys
+import tempfile
 import time
 
 PROMPT = "Введите номер(1-9): "
@@ -63,7 +69,13 @@ def first_prompt(command: list, env: dict) -> tuple:
         os.close(master)
 
 
+def write_history(path: str, lines: int) -> None:
+    with open(path, "w", encoding="utf-8") as history:
+        history.writelines(f"7\nДробь {number} из истории\n" for number in range(lines // 2))
+
+
 def main() -> None:
+    history_folder = tempfile.mkdtemp()
     commands = {}
     for argument in sys.argv[1:]:
         name, _, definition = argument.partition("=")
@@ -72,11 +84,15 @@ def main() -> None:
                    FRACTION_CALC_HISTORY="")  # no history file: only the start is timed
         env.pop("FRACTION_CALC_ALONE", None)
         env.update(setting.split("=", 1) for setting in settings)
+        if "HISTORY_LINES" in env:
+            env["FRACTION_CALC_HISTORY"] = os.path.join(history_folder, name)
         commands[name] = ([os.path.abspath(program)], env)
     times = {name: [] for name in commands}
     counts = {}
     for _ in range(RUNS):
         for name, (command, env) in commands.items():
+            if "HISTORY_LINES" in env:
+                write_history(env["FRACTION_CALC_HISTORY"], int(env["HISTORY_LINES"]))
             elapsed, counts[name] = first_prompt(command, env)
             times[name].append(elapsed)
     for name, measured in times.items():

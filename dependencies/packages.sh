@@ -60,6 +60,11 @@ missing_tools() {
         if [ "$(uname -s)" != Darwin ] && [ ! -e /usr/include/histedit.h ] && [ ! -e /usr/local/include/histedit.h ]; then
           echo "libedit (line editing)"
         fi
+        # Composing typed text (NFC); Homebrew's libunistring on a Mac.
+        if [ ! -e /usr/include/uninorm.h ] && [ ! -e /usr/local/include/uninorm.h ] &&
+          [ ! -e /opt/homebrew/include/uninorm.h ]; then
+          echo "libunistring (Unicode normalisation)"
+        fi
         ;;
       test)
         test_python >/dev/null || echo "a Python 3 with pytest and pexpect"
