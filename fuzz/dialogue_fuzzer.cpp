@@ -103,7 +103,8 @@ void checkTerminalCharacters(const std::string& input) {
   for (const char byte : input) {
     expected.push_back(static_cast<wchar_t>(cp1251::characterOf(static_cast<unsigned char>(byte))));
   }
-  require(keysOf(shown) == expected, "Windows-1251 shown as UTF-8 does not decode back to its characters");
+  require(keysOf(shown) == expected,
+          "Windows-1251 shown as UTF-8 does not decode back to its characters");
 
   std::wstring own;
   bool valid = true;
@@ -116,7 +117,8 @@ void checkTerminalCharacters(const std::string& input) {
   if (valid) {
     require(keys == own, "the C library and the program's decoder read valid UTF-8 differently");
   } else {
-    require(keys.find(L'\uFFFD') != std::wstring::npos, "the C library took malformed UTF-8 as valid");
+    require(keys.find(L'\uFFFD') != std::wstring::npos,
+            "the C library took malformed UTF-8 as valid");
   }
 }
 #endif

@@ -3,6 +3,7 @@
 // the history file. Locales other than C.UTF-8 are used where installed.
 #include <gtest/gtest.h>
 
+#include <signal.h>  // NOLINT(modernize-deprecated-headers): POSIX's SIGXFSZ
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -13,6 +14,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <ios>
 #include <iterator>
 #include <optional>
 #include <sstream>
@@ -32,12 +34,13 @@ using terminal::HistoryFile;
 class InLocale {
  public:
   explicit InLocale(const char* name)
-      : before_(std::setlocale(LC_CTYPE, nullptr)), installed_(std::setlocale(LC_CTYPE, name) != nullptr) {}
+      : before_(std::setlocale(LC_CTYPE, nullptr)),
+        installed_(std::setlocale(LC_CTYPE, name) != nullptr) {}
   InLocale(const InLocale&) = delete;
   InLocale& operator=(const InLocale&) = delete;
   InLocale(InLocale&&) = delete;
   InLocale& operator=(InLocale&&) = delete;
-  ~InLocale() { std::setlocale(LC_CTYPE, before_.c_str()); }
+  ~InLocale() { static_cast<void>(std::setlocale(LC_CTYPE, before_.c_str())); }
   // Where a locale is missing its rows are left out, except in CI, which installs them all.
   [[nodiscard]] bool installed() const {
     if (!installed_ && std::getenv("CI") != nullptr) {
@@ -72,10 +75,22 @@ TEST(TerminalCharacters, DecodesKeysInTheLocale) {
       {"C.UTF-8", "\xD0\x96\xD1\x91", L"Жё"},
       {"C.UTF-8", "\xE2\x98\x83", L"\u2603"},
       {"C.UTF-8", "\xD0\r", L"\uFFFD\r"},
-      {"C.UTF-8", "\xC2" "1 2", L"\uFFFD" "1 2"},
+      {"C.UTF-8",
+       "\xC2"
+       "1 2",
+       L"\uFFFD"
+       "1 2"},
       {"C.UTF-8", "\xE2\x98\xD0\x96", L"\uFFFDЖ"},
-      {"C.UTF-8", "\xFF\x80" "a", L"\uFFFD\uFFFD" "a"},
-      {"C.UTF-8", "\xF6\xA4\xA4\x8E" "4", L"\uFFFD" "4"},  // past U+10FFFF, which glibc decodes
+      {"C.UTF-8",
+       "\xFF\x80"
+       "a",
+       L"\uFFFD\uFFFD"
+       "a"},
+      {"C.UTF-8",
+       "\xF6\xA4\xA4\x8E"
+       "4",
+       L"\uFFFD"
+       "4"},  // past U+10FFFF, which glibc decodes
       {"ru_RU.KOI8-R", "\xF7\xA3", L"Вё"},
       {"ru_RU.CP1251", "\xC2\xB8\xB9", L"Вё№"},
       {"ru_RU.CP866", "\x82\xF1", L"Вё"},
@@ -124,7 +139,9 @@ TEST(TerminalCharacters, TheUtf8TableIsTheCLibrarysUtf8) {
   constexpr terminal::ShownBytes kUtf8 = terminal::ShownBytes::utf8();
   const terminal::ShownBytes ofLocale = terminal::ShownBytes::ofLocale();
   for (unsigned byte = 0; byte < 256; ++byte) {
-    EXPECT_EQ(kUtf8.of(static_cast<unsigned char>(byte)), ofLocale.of(static_cast<unsigned char>(byte))) << byte;
+    EXPECT_EQ(kUtf8.of(static_cast<unsigned char>(byte)),
+              ofLocale.of(static_cast<unsigned char>(byte)))
+        << byte;
   }
 }
 
@@ -139,9 +156,9 @@ TEST(TerminalCharacters, TypedLinesAreComposedThenEncodedOrRefused) {
   const Case cases[] = {
       {L"", "", 0},
       {L"Дробь 1/2\t3", "\xC4\xF0\xEE\xE1\xFC 1/2\t3", 0},
-      {L"\u0438\u0306", "\xE9", 0},          // и + combining breve: й
+      {L"\u0438\u0306", "\xE9", 0},            // и + combining breve: й
       {L"\u0415\u0308\u0436", "\xA8\xE6", 0},  // Е + combining diaeresis: Ё
-      {L"\u0433\u0301", "\x83", 0},          // г + combining acute: ѓ
+      {L"\u0433\u0301", "\x83", 0},            // г + combining acute: ѓ
       {L"a\u2603b\u00E9", std::nullopt, U'\u2603'},
       {L"e\u0301", std::nullopt, U'\u00E9'},  // é: composed, and still not in the code page
       {std::wstring_view(L"a\0b", 3), std::nullopt, U'\0'},
@@ -164,9 +181,11 @@ TEST(TerminalCharacters, HistoryLinesAreUtf8OrElseWindows1251) {
   };
   const Case cases[] = {
       {"Привет, мир\t1", L"Привет, мир\t1", true},
-      {"\xC2" "1 2", L"В1 2", false},
+      {"\xC2"
+       "1 2",
+       L"В1 2", false},
       {"\xEF\xF0\xE8\xE2\xE5\xF2", L"привет", false},
-      {"\xD0\xB0\xD0", L"Р°Р", false},           // cut short at the end
+      {"\xD0\xB0\xD0", L"Р°Р", false},            // cut short at the end
       {"\xED\xA0\x80", L"н\u00A0\u0402", false},  // a surrogate
   };
   for (const auto& [line, text, utf8] : cases) {
@@ -195,13 +214,19 @@ TEST(TerminalKeys, UnboundSequencesLeaveNoDebris) {
   };
   const Case cases[] = {
       {L"1 2\t3", L"1 2\t3"},
-      {L"\x1b[1~a\x1b[4~", L"\x1b[1~a\x1b[4~"},              // VT220 Home, End (screen, tmux, Linux)
-      {L"\x1b[H\x1bOH\x1b[F\x1bOF", L"\x1b[H\x1bOH\x1b[F\x1bOF"},  // xterm's, and in application mode
-      {L"\x1b[1;5D\x1b[1;5C", L"\x1b[1;5D\x1b[1;5C"},        // Ctrl-Left, Ctrl-Right
-      {L"\x1b[200~ab\x1b[201~", L"ab"},                      // a bracketed paste's markers
-      {L"\x1b[15~\x1b[6~\x1bOP\x1b[[A\x1b[1;3A", L""},        // F5, Page Down, F1 (xterm, Linux), Alt-Up
-      {L"\x1b" L"b\x1b" L"f", L"\x1b" L"b\x1b" L"f"},        // Alt-b, Alt-f
-      {L"\x1b[1\r", L"\r"},                                   // cut short: Enter is kept
+      {L"\x1b[1~a\x1b[4~", L"\x1b[1~a\x1b[4~"},  // VT220 Home, End (screen, tmux, Linux)
+      {L"\x1b[H\x1bOH\x1b[F\x1bOF",
+       L"\x1b[H\x1bOH\x1b[F\x1bOF"},                    // xterm's, and in application mode
+      {L"\x1b[1;5D\x1b[1;5C", L"\x1b[1;5D\x1b[1;5C"},   // Ctrl-Left, Ctrl-Right
+      {L"\x1b[200~ab\x1b[201~", L"ab"},                 // a bracketed paste's markers
+      {L"\x1b[15~\x1b[6~\x1bOP\x1b[[A\x1b[1;3A", L""},  // F5, Page Down, F1 (xterm, Linux), Alt-Up
+      {L"\x1b"
+       L"b\x1b"
+       L"f",
+       L"\x1b"
+       L"b\x1b"
+       L"f"},                // Alt-b, Alt-f
+      {L"\x1b[1\r", L"\r"},  // cut short: Enter is kept
       {L"\x1b[й", L"й"},
   };
   for (const auto& [typed, passed] : cases) {
@@ -300,7 +325,7 @@ TEST_F(HistoryFileOnDisk, ALineCutShortNeverJoinsTheNext) {
     EXPECT_TRUE(history.takeNote().ends_with(u8"cannot be written."));
     history.append(L"8");
   }
-  std::signal(SIGXFSZ, previous);
+  static_cast<void>(std::signal(SIGXFSZ, previous));
   EXPECT_EQ(contents(), before);
 }
 

@@ -18,6 +18,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "cp1251.hpp"
@@ -116,26 +117,32 @@ LocaleChoice chooseTerminalLocale() {
   bool utf8Instead = false;
   if (taken == nullptr) {
     if (plainName(codesetOf(asked)) != "UTF8") {
-      return refuse("", u8"The locale " + asU8(asked) +
-                            u8" is not installed, so this terminal's character set is unknown: the calculator "
-                            u8"writes its own Windows-1251 bytes. To read them, install the locale or run "
-                            u8"fraction-calc with LANG=C.UTF-8.");
+      return refuse(
+          "",
+          u8"The locale " + asU8(asked) +
+              u8" is not installed, so this terminal's character set is unknown: the calculator "
+              u8"writes its own Windows-1251 bytes. To read them, install the locale or run "
+              u8"fraction-calc with LANG=C.UTF-8.");
     }
     utf8Instead = true;  // named as UTF-8: the terminal is taken at its word
   } else {
     const std::string_view name = taken;
-    utf8Instead = name == "C" || name == "POSIX";  // no character set chosen: UTF-8, as Python assumes
+    utf8Instead =
+        name == "C" || name == "POSIX";  // no character set chosen: UTF-8, as Python assumes
   }
   if (utf8Instead && !fallbackUtf8Locale()) {
-    return refuse("", u8"No UTF-8 locale is installed, so this terminal's character set is unknown: the "
-                      u8"calculator writes its own Windows-1251 bytes.");
+    return refuse(
+        "",
+        u8"No UTF-8 locale is installed, so this terminal's character set is unknown: the "
+        u8"calculator writes its own Windows-1251 bytes.");
   }
   std::string codeset = nl_langinfo(CODESET);
   if (!showsCyrillic(codeset)) {
-    return refuse(codeset, u8"This terminal's character set, " + asU8(codeset) +
-                               u8", has no Cyrillic letters: the calculator writes its own Windows-1251 "
-                               u8"bytes. To read them, run fraction-calc in a UTF-8 terminal (for example "
-                               u8"with LANG=C.UTF-8).");
+    return refuse(codeset,
+                  u8"This terminal's character set, " + asU8(codeset) +
+                      u8", has no Cyrillic letters: the calculator writes its own Windows-1251 "
+                      u8"bytes. To read them, run fraction-calc in a UTF-8 terminal (for example "
+                      u8"with LANG=C.UTF-8).");
   }
   return {true, std::move(codeset), {}};
 }
@@ -146,7 +153,8 @@ ShownBytes ShownBytes::ofLocale() {
     std::array<char, MB_LEN_MAX> units{};
     std::mbstate_t state{};
     const std::size_t length = std::wcrtomb(
-        units.data(), static_cast<wchar_t>(cp1251::characterOf(static_cast<unsigned char>(byte))), &state);
+        units.data(), static_cast<wchar_t>(cp1251::characterOf(static_cast<unsigned char>(byte))),
+        &state);
     auto& shown = table.shown_.at(byte);
     if (length == kFailed || length > shown.size()) {
       shown[0] = '?';
@@ -186,7 +194,11 @@ void KeyDecoder::take(unsigned char byte, std::wstring& keys) {
   // glibc takes the old five- and six-byte forms, past U+10FFFF: no character.
   const auto code = static_cast<char32_t>(character);
   const bool scalar = code <= U'\U0010FFFF' && (code < 0xD800 || code > 0xDFFF);
-  keys.push_back(length == 0 ? L'\0' : scalar ? character : static_cast<wchar_t>(kReplacement));
+  if (length == 0) {
+    keys.push_back(L'\0');
+  } else {
+    keys.push_back(scalar ? character : static_cast<wchar_t>(kReplacement));
+  }
 }
 
 std::string inTerminalCharacters(std::u32string_view text) {
@@ -226,7 +238,8 @@ std::optional<std::string> windows1251Line(std::wstring_view typed, char32_t& re
   }
   std::string line;
   for (std::size_t i = 0; i < length; ++i) {
-    const auto character = static_cast<char32_t>(composed.get()[i]);  // NOLINT(cppcoreguidelines-pro-bounds-pointer-arithmetic)
+    const auto character = static_cast<char32_t>(
+        composed.get()[i]);  // NOLINT(cppcoreguidelines-pro-bounds-pointer-arithmetic)
     const std::optional<unsigned char> byte = cp1251::byteOf(character);
     if (!byte || character == U'\0') {
       refused = character;

@@ -14,7 +14,8 @@
 #include <string>
 #include <string_view>
 
-static_assert(sizeof(wchar_t) == sizeof(char32_t), "the editor's characters are Unicode code points");
+static_assert(sizeof(wchar_t) == sizeof(char32_t),
+              "the editor's characters are Unicode code points");
 
 namespace terminal {
 

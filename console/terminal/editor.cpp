@@ -3,6 +3,8 @@
 
 #include <histedit.h>
 #include <poll.h>
+#include <signal.h>  // NOLINT(modernize-deprecated-headers): POSIX's SIGHUP, which <csignal> does not declare
+#include <sys/types.h>
 #include <unistd.h>
 
 #include <array>
@@ -17,8 +19,8 @@
 #include <utility>
 #include <vector>
 
-#include "hold.hpp"
 #include "history_file.hpp"
+#include "hold.hpp"
 #include "keys.hpp"
 #include "memory_reserve.hpp"
 
@@ -38,10 +40,12 @@ namespace {
 
 }  // namespace
 
-Editor::Editor(MemoryReserve& reserve, const std::vector<std::wstring>& earlier) : reserve_(&reserve) {
+Editor::Editor(MemoryReserve& reserve, const std::vector<std::wstring>& earlier)
+    : reserve_(&reserve),
+      history_(withReserveReleased(reserve, [] { return history_winit(); })),
+      editor_(withReserveReleased(reserve,
+                                  [] { return el_init("fraction-calc", stdin, stdout, stderr); })) {
   const ReserveReleased released(reserve);
-  history_ = history_winit();
-  editor_ = el_init("fraction-calc", stdin, stdout, stderr);
   if (history_ == nullptr || editor_ == nullptr) {
     outOfMemory();  // with the reserve free, only an allocation fails these
   }
@@ -60,7 +64,7 @@ Editor::Editor(MemoryReserve& reserve, const std::vector<std::wstring>& earlier)
   // A Tab separates numbers as a blank does, and is part of a line as typed.
   el_wset(editor_, EL_BIND, L"^I", L"ed-insert", nullptr);
   for (const BoundKey& key : kBoundKeys) {
-    el_wset(editor_, EL_BIND, key.sequence.data(), key.function, nullptr);
+    el_wset(editor_, EL_BIND, key.sequence, key.function, nullptr);
   }
   el_source(editor_, nullptr);  // the user's ~/.editrc, as other programs with libedit read it
 }

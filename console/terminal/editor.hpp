@@ -53,7 +53,7 @@ class Editor {
   KeyDecoder decoder_;
   KeyFilter filter_;
   std::wstring decoded_;
-  std::wstring keys_;       // keys for the editor, from keys_[taken_] on
+  std::wstring keys_;  // keys for the editor, from keys_[taken_] on
   std::size_t taken_ = 0;
   std::wstring prompt_;
   bool failed_ = false;

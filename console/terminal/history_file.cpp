@@ -6,8 +6,11 @@
 #include <sys/types.h>
 #include <unistd.h>
 
+#include <stdlib.h>  // NOLINT(modernize-deprecated-headers): POSIX's realpath and mkstemp
+
 #include <cerrno>
 #include <cstddef>
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -95,16 +98,21 @@ HistoryFile::HistoryFile(std::string path) : path_(std::move(path)) {
     read(reading, static_cast<std::size_t>(status.st_size), static_cast<unsigned>(status.st_mode));
     ::close(reading);
   }
-  if (file_ < 0) {
-    note_ = reading >= 0 ? u8"The history in " + named + u8" is read but not kept: it cannot be written."
-            : absent     ? u8"No history between runs: " + named + u8" cannot be written."
-                         : u8"No history between runs: " + named + u8" cannot be read or written.";
+  if (file_ >= 0) {
+    return;
+  }
+  if (reading >= 0) {
+    note_ = u8"The history in " + named + u8" is read but not kept: it cannot be written.";
+  } else {
+    note_ = u8"No history between runs: " + named +
+            (absent ? u8" cannot be written." : u8" cannot be read or written.");
   }
 }
 
 void HistoryFile::openToAppend() {
   // Appending never makes a folder: only the file itself may be created.
-  file_ = ::open(path_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0600);
+  file_ = ::open(path_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC,
+                 0600);
   FileStatus status{};
   if (file_ >= 0 && (::fstat(file_, &status) != 0 || !S_ISREG(status.st_mode))) {
     ::close(file_);  // something else was made there in the meantime
@@ -123,8 +131,8 @@ void HistoryFile::read(int descriptor, std::size_t size, unsigned mode) {
   std::string tail(size - start, '\0');
   std::size_t got = 0;
   while (got < tail.size()) {
-    const ssize_t part = ::pread(descriptor, tail.data() + got, tail.size() - got,
-                                 static_cast<off_t>(start + got));
+    const ssize_t part =
+        ::pread(descriptor, tail.data() + got, tail.size() - got, static_cast<off_t>(start + got));
     if (part < 0 && errno == EINTR) {
       continue;
     }
@@ -152,7 +160,8 @@ void HistoryFile::read(int descriptor, std::size_t size, unsigned mode) {
 // the file it names is trimmed and the link stays. Nothing is said when it
 // cannot be done: the file is read only so far anyway.
 bool HistoryFile::trim(const std::vector<std::string_view>& newest, unsigned mode) {
-  const std::unique_ptr<char, decltype(&std::free)> real(::realpath(path_.c_str(), nullptr), &std::free);
+  const std::unique_ptr<char, decltype(&std::free)> real(::realpath(path_.c_str(), nullptr),
+                                                         &std::free);
   if (real == nullptr) {
     return false;
   }

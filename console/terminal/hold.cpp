@@ -26,13 +26,13 @@ constexpr std::array kSignals = {SIGINT, SIGQUIT, SIGTERM, SIGHUP, SIGTSTP, SIGC
 constexpr std::array kDescriptors = {STDIN_FILENO, STDOUT_FILENO};
 
 struct Held {
-  termios modes{};                          // the terminal's modes before the session
+  termios modes{};  // the terminal's modes before the session
   bool modesKnown = false;
   std::array<int, kDescriptors.size()> flags{-1, -1};  // the file status flags before
-  termios editorModes{};                    // the editor's modes while it waits for keys
+  termios editorModes{};                               // the editor's modes while it waits for keys
   volatile std::sig_atomic_t editorModesKnown = 0;
-  volatile std::sig_atomic_t editing = 0;   // the editor is waiting for a key
-  std::array<int, 2> wakeUp{-1, -1};        // the pipe through which a handler wakes the editor
+  volatile std::sig_atomic_t editing = 0;  // the editor is waiting for a key
+  std::array<int, 2> wakeUp{-1, -1};       // the pipe through which a handler wakes the editor
   std::array<SignalAction, kSignals.size()> previous{};
   std::array<bool, kSignals.size()> handled{};
 };
@@ -148,9 +148,13 @@ std::vector<WakeUp> takeWakeUps() {
   std::vector<WakeUp> wakeUps;
   unsigned char number = 0;
   while (held.wakeUp[0] >= 0 && ::read(held.wakeUp[0], &number, 1) == 1) {
-    wakeUps.push_back(number == SIGWINCH  ? WakeUp::resized
-                      : number == SIGTSTP ? WakeUp::stopAsked
-                                          : WakeUp::resumed);
+    if (number == SIGWINCH) {
+      wakeUps.push_back(WakeUp::resized);
+    } else if (number == SIGTSTP) {
+      wakeUps.push_back(WakeUp::stopAsked);
+    } else {
+      wakeUps.push_back(WakeUp::resumed);
+    }
   }
   return wakeUps;
 }

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <string>
+#include <string_view>
 
 namespace terminal {
 
@@ -11,8 +12,9 @@ namespace {
 constexpr wchar_t kEscape = L'\x1b';
 
 bool bound(std::wstring_view sequence) {
-  return std::any_of(kBoundKeys.begin(), kBoundKeys.end(),
-                     [sequence](const BoundKey& key) { return key.sequence == sequence; });
+  return std::any_of(kBoundKeys.begin(), kBoundKeys.end(), [sequence](const BoundKey& key) {
+    return std::wstring_view(key.sequence) == sequence;
+  });
 }
 
 // ECMA-48: a sequence's parameters and intermediates come before its final character.

@@ -15,23 +15,23 @@
 namespace terminal {
 
 struct BoundKey {
-  std::wstring_view sequence;
+  const wchar_t* sequence;
   const wchar_t* function;  // libedit's editor function
 };
 
 inline constexpr std::array kBoundKeys = {
-    BoundKey{L"\x1b[A", L"ed-prev-history"},   BoundKey{L"\x1bOA", L"ed-prev-history"},
-    BoundKey{L"\x1b[B", L"ed-next-history"},   BoundKey{L"\x1bOB", L"ed-next-history"},
-    BoundKey{L"\x1b[C", L"ed-next-char"},      BoundKey{L"\x1bOC", L"ed-next-char"},
-    BoundKey{L"\x1b[D", L"ed-prev-char"},      BoundKey{L"\x1bOD", L"ed-prev-char"},
-    BoundKey{L"\x1b[H", L"ed-move-to-beg"},    BoundKey{L"\x1bOH", L"ed-move-to-beg"},
-    BoundKey{L"\x1b[1~", L"ed-move-to-beg"},   BoundKey{L"\x1b[7~", L"ed-move-to-beg"},
-    BoundKey{L"\x1b[F", L"ed-move-to-end"},    BoundKey{L"\x1bOF", L"ed-move-to-end"},
-    BoundKey{L"\x1b[4~", L"ed-move-to-end"},   BoundKey{L"\x1b[8~", L"ed-move-to-end"},
-    BoundKey{L"\x1b[3~", L"ed-delete-next-char"},
-    BoundKey{L"\x1b[1;5D", L"ed-prev-word"},   BoundKey{L"\x1b[5D", L"ed-prev-word"},
-    BoundKey{L"\x1bOd", L"ed-prev-word"},      BoundKey{L"\x1b[1;5C", L"em-next-word"},
-    BoundKey{L"\x1b[5C", L"em-next-word"},     BoundKey{L"\x1bOc", L"em-next-word"},
+    BoundKey{L"\x1b[A", L"ed-prev-history"},      BoundKey{L"\x1bOA", L"ed-prev-history"},
+    BoundKey{L"\x1b[B", L"ed-next-history"},      BoundKey{L"\x1bOB", L"ed-next-history"},
+    BoundKey{L"\x1b[C", L"ed-next-char"},         BoundKey{L"\x1bOC", L"ed-next-char"},
+    BoundKey{L"\x1b[D", L"ed-prev-char"},         BoundKey{L"\x1bOD", L"ed-prev-char"},
+    BoundKey{L"\x1b[H", L"ed-move-to-beg"},       BoundKey{L"\x1bOH", L"ed-move-to-beg"},
+    BoundKey{L"\x1b[1~", L"ed-move-to-beg"},      BoundKey{L"\x1b[7~", L"ed-move-to-beg"},
+    BoundKey{L"\x1b[F", L"ed-move-to-end"},       BoundKey{L"\x1bOF", L"ed-move-to-end"},
+    BoundKey{L"\x1b[4~", L"ed-move-to-end"},      BoundKey{L"\x1b[8~", L"ed-move-to-end"},
+    BoundKey{L"\x1b[3~", L"ed-delete-next-char"}, BoundKey{L"\x1b[1;5D", L"ed-prev-word"},
+    BoundKey{L"\x1b[5D", L"ed-prev-word"},        BoundKey{L"\x1bOd", L"ed-prev-word"},
+    BoundKey{L"\x1b[1;5C", L"em-next-word"},      BoundKey{L"\x1b[5C", L"em-next-word"},
+    BoundKey{L"\x1bOc", L"em-next-word"},
 };
 
 // Passes typed characters on to the editor, holding back an escape sequence

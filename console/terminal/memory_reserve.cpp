@@ -15,8 +15,11 @@ bool MemoryReserve::take() {
   if (address_ == nullptr) {
     // Inaccessible and never touched, the mapping costs no memory, only address
     // space, which is what a limit on it (ulimit -v) counts.
-    void* const mapped = ::mmap(nullptr, size_, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
-    address_ = mapped == MAP_FAILED ? nullptr : mapped;  // NOLINT(cppcoreguidelines-pro-type-cstyle-cast): POSIX's macro
+    void* const mapped =
+        ::mmap(nullptr, size_, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+    address_ = mapped == MAP_FAILED
+                   ? nullptr
+                   : mapped;  // NOLINT(cppcoreguidelines-pro-type-cstyle-cast): POSIX's macro
   }
   return held();
 }

@@ -48,4 +48,11 @@ class ReserveReleased {
   MemoryReserve* reserve_;
 };
 
+// What `call` returns, called with the reserve released.
+template <typename Call>
+auto withReserveReleased(MemoryReserve& reserve, Call call) {
+  const ReserveReleased released(reserve);
+  return call();
+}
+
 }  // namespace terminal

@@ -5,6 +5,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <istream>
@@ -38,8 +39,8 @@ constexpr ShownBytes kUtf8 = ShownBytes::utf8();
 
 // What the failure texts and the out-of-memory end reach.
 struct Shown {
-  bool decided = false;                 // the session has chosen (or is not to run)
-  ShownBytes terminal;                  // the terminal's characters, once chosen
+  bool decided = false;                  // the session has chosen (or is not to run)
+  ShownBytes terminal;                   // the terminal's characters, once chosen
   const ShownBytes* failures = nullptr;  // the failure texts' characters; none: as they are
   TerminalOutput* output = nullptr;      // written out before the out-of-memory text
 };
@@ -47,7 +48,8 @@ Shown shown;  // NOLINT(cppcoreguidelines-avoid-non-const-global-variables)
 
 bool alone() {
   const char* alone = std::getenv("FRACTION_CALC_ALONE");
-  return (alone != nullptr && *alone != '\0') || ::isatty(STDIN_FILENO) == 0 || ::isatty(STDOUT_FILENO) == 0;
+  return (alone != nullptr && *alone != '\0') || ::isatty(STDIN_FILENO) == 0 ||
+         ::isatty(STDOUT_FILENO) == 0;
 }
 
 // Before the session has chosen, from the environment alone (nothing may be

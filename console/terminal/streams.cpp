@@ -4,11 +4,15 @@
 #include <unistd.h>
 
 #include <array>
+#include <cctype>
+#include <charconv>
 #include <cstddef>
-#include <cstdio>
+#include <cstdint>
+#include <ios>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "characters.hpp"
 #include "cp1251.hpp"
@@ -17,6 +21,27 @@
 #include "history_file.hpp"
 
 namespace terminal {
+
+namespace {
+
+std::u8string asU8(std::string_view text) { return {text.begin(), text.end()}; }
+
+// U+2603, as Unicode names a code point: at least four hexadecimal digits.
+std::u8string codePointName(char32_t character) {
+  std::array<char, 8> digits{};
+  const auto [end, error] =
+      std::to_chars(digits.begin(), digits.end(), static_cast<std::uint32_t>(character), 16);
+  std::u8string name = u8"U+";
+  for (auto width = end - digits.begin(); width < 4; ++width) {
+    name.push_back(u8'0');
+  }
+  for (const char* digit = digits.begin(); digit != end; ++digit) {
+    name.push_back(static_cast<char8_t>(std::toupper(static_cast<unsigned char>(*digit))));
+  }
+  return name;
+}
+
+}  // namespace
 
 bool writeShown(int descriptor, std::string_view bytes, const ShownBytes& shown) {
   std::array<char, 4096> buffer{};
@@ -99,12 +124,9 @@ TerminalInput::int_type TerminalInput::underflow() {
       setg(line_.data(), line_.data(), line_.data() + line_.size());
       return traits_type::to_int_type(line_[0]);
     }
-    std::array<char, 16> code{};
-    // NOLINTNEXTLINE(cppcoreguidelines-pro-type-vararg): snprintf's format
-    static_cast<void>(std::snprintf(code.data(), code.size(), "U+%04X", static_cast<unsigned>(refused)));
-    const std::string character = historyLineBytes(std::wstring(1, static_cast<wchar_t>(refused)));
-    note_(u8"Строка не отправлена: символа «" + std::u8string(character.begin(), character.end()) + u8"» (" +
-          std::u8string(code.data(), code.data() + std::char_traits<char>::length(code.data())) +
+    note_(u8"Строка не отправлена: символа «" +
+          asU8(historyLineBytes(std::wstring(1, static_cast<wchar_t>(refused)))) + u8"» (" +
+          codePointName(refused) +
           u8") нет в кодировке Windows-1251. Стрелка вверх вернёт строку для правки.");
   }
 }

@@ -46,7 +46,12 @@ class TerminalInput : public std::streambuf {
  public:
   TerminalInput(std::ios& owner, TerminalOutput& output, Editor& editor, HistoryFile* history,
                 const ShownBytes& shown, NoteWriter note)
-      : owner_(&owner), output_(&output), editor_(&editor), history_(history), shown_(&shown), note_(note) {}
+      : owner_(&owner),
+        output_(&output),
+        editor_(&editor),
+        history_(history),
+        shown_(&shown),
+        note_(note) {}
 
  protected:
   int_type underflow() override;
