@@ -329,7 +329,7 @@ TEST_F(HistoryFileOnDisk, ALineCutShortNeverJoinsTheNext) {
   EXPECT_EQ(contents(), before);
 }
 
-// Past twice the lines kept, the file is trimmed to the newest, and appended to anew.
+// Past twice the lines kept, the file is trimmed to the newest as the session ends.
 TEST_F(HistoryFileOnDisk, AGrownFileIsTrimmedToTheNewestLines) {
   std::ostringstream lines;
   for (std::size_t i = 0; i < 2 * terminal::kKeptLines + 1; ++i) {
@@ -341,15 +341,18 @@ TEST_F(HistoryFileOnDisk, AGrownFileIsTrimmedToTheNewestLines) {
     ASSERT_EQ(history.lines().size(), terminal::kKeptLines);
     EXPECT_EQ(history.lines().front(), std::to_wstring(terminal::kKeptLines + 1));
     history.append(L"new");
+    EXPECT_EQ(contents(), lines.str() + "new\n");
   }
   const std::string trimmed = contents();
-  EXPECT_TRUE(trimmed.starts_with(std::to_string(terminal::kKeptLines + 1) + "\n"));
+  EXPECT_TRUE(trimmed.starts_with(std::to_string(terminal::kKeptLines + 2) + "\n"));
   EXPECT_TRUE(trimmed.ends_with("\n2000\nnew\n"));
 
   // A file larger than what is read: only its end is read, and it is trimmed as well.
   write(std::string(terminal::kReadLimit, 'x') + "\nlast\n");
-  const HistoryFile history(path());
-  EXPECT_EQ(history.lines(), std::vector<std::wstring>{L"last"});
+  {
+    const HistoryFile history(path());
+    EXPECT_EQ(history.lines(), std::vector<std::wstring>{L"last"});
+  }
   EXPECT_EQ(contents(), "last\n");
 }
 

@@ -95,8 +95,12 @@ HistoryFile::HistoryFile(std::string path) : path_(std::move(path)) {
   }
   openToAppend();
   if (reading >= 0) {
-    read(reading, static_cast<std::size_t>(status.st_size), static_cast<unsigned>(status.st_mode));
+    const Tail tail = readTail(reading, static_cast<std::size_t>(status.st_size));
     ::close(reading);
+    separatorNeeded_ = !tail.bytes.empty() && tail.bytes.back() != '\n';
+    for (const std::string_view line : newestLines(tail.bytes, tail.whole, kKeptLines).lines) {
+      lines_.push_back(historyLineText(line));
+    }
   }
   if (file_ >= 0) {
     return;
@@ -123,16 +127,17 @@ void HistoryFile::openToAppend() {
 HistoryFile::~HistoryFile() {
   if (file_ >= 0) {
     ::close(file_);
+    trimIfGrown();
   }
 }
 
-void HistoryFile::read(int descriptor, std::size_t size, unsigned mode) {
+HistoryFile::Tail HistoryFile::readTail(int descriptor, std::size_t size) {
   const std::size_t start = size > kReadLimit ? size - kReadLimit : 0;
-  std::string tail(size - start, '\0');
+  Tail tail{std::string(size - start, '\0'), start == 0};
   std::size_t got = 0;
-  while (got < tail.size()) {
-    const ssize_t part =
-        ::pread(descriptor, tail.data() + got, tail.size() - got, static_cast<off_t>(start + got));
+  while (got < tail.bytes.size()) {
+    const ssize_t part = ::pread(descriptor, tail.bytes.data() + got, tail.bytes.size() - got,
+                                 static_cast<off_t>(start + got));
     if (part < 0 && errno == EINTR) {
       continue;
     }
@@ -141,17 +146,28 @@ void HistoryFile::read(int descriptor, std::size_t size, unsigned mode) {
     }
     got += static_cast<std::size_t>(part);
   }
-  tail.resize(got);
-  separatorNeeded_ = !tail.empty() && tail.back() != '\n';
-  const NewestLines newest = newestLines(tail, start == 0, kKeptLines);
-  for (const std::string_view line : newest.lines) {
-    lines_.push_back(historyLineText(line));
+  tail.bytes.resize(got);
+  return tail;
+}
+
+// At the end of a session that kept the file, as psql does, so that the first
+// prompt never waits for it. A file killed sessions left long is read only so
+// far meanwhile.
+void HistoryFile::trimIfGrown() {
+  const int reading = ::open(path_.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (reading < 0) {
+    return;
   }
-  // Only a file this session may write is trimmed; the lines then go to the new one.
-  if (file_ >= 0 && (start > 0 || newest.total > 2 * kKeptLines) && trim(newest.lines, mode)) {
-    ::close(file_);
-    openToAppend();
-    separatorNeeded_ = false;
+  FileStatus status{};
+  if (::fstat(reading, &status) != 0 || !S_ISREG(status.st_mode)) {
+    ::close(reading);
+    return;
+  }
+  const Tail tail = readTail(reading, static_cast<std::size_t>(status.st_size));
+  ::close(reading);
+  const NewestLines newest = newestLines(tail.bytes, tail.whole, kKeptLines);
+  if (!tail.whole || newest.total > 2 * kKeptLines) {
+    static_cast<void>(trim(newest.lines, static_cast<unsigned>(status.st_mode)));
   }
 }
 

@@ -7,7 +7,8 @@
 // It is bounded and safe: only a regular file is read (a FIFO, a device or a
 // folder gets one note, never a wait), and only its last kReadLimit bytes, of
 // which the newest kKeptLines lines are kept. A file grown past twice that is
-// trimmed to them by writing a new file and renaming it over the old. A write
+// trimmed to them as the session ends, by writing a new file and renaming it
+// over the old. A write
 // cut short is cut off again, and a file that does not end with a line feed
 // (a session ended mid-write) gets one before the next line, so that two lines
 // never join. A line that is not UTF-8 (from an older version) is read as
@@ -60,8 +61,13 @@ class HistoryFile {
   std::u8string takeNote();
 
  private:
+  struct Tail {
+    std::string bytes;  // the file's last kReadLimit bytes at most
+    bool whole;         // and they are all of it
+  };
+  static Tail readTail(int descriptor, std::size_t size);
   void openToAppend();
-  void read(int descriptor, std::size_t size, unsigned mode);
+  void trimIfGrown();
   bool trim(const std::vector<std::string_view>& newest, unsigned mode);
 
   std::string path_;
