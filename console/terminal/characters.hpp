@@ -14,6 +14,8 @@
 #include <string>
 #include <string_view>
 
+#include "cp1251.hpp"
+
 static_assert(sizeof(wchar_t) == sizeof(char32_t),
               "the editor's characters are Unicode code points");
 
@@ -76,6 +78,7 @@ class KeyDecoder {
 // A text in the terminal's character set (the LC_CTYPE locale in force); a
 // character it lacks is '?'. For notes.
 std::string inTerminalCharacters(std::u32string_view text);
+// The characters of a UTF-8 text (a note); U+FFFD where it is malformed.
 std::u32string fromUtf8(std::u8string_view text);
 
 // A typed line, composed (NFC), as the dialogue's Windows-1251 bytes; when a
@@ -88,12 +91,7 @@ std::wstring historyLineText(std::string_view line);
 // A line as the history file keeps it: UTF-8.
 std::string historyLineBytes(std::wstring_view line);
 
-}  // namespace terminal
-
-#include "cp1251.hpp"
-
-namespace terminal {
-
+// Defined here, for constant evaluation.
 constexpr ShownBytes ShownBytes::utf8() {
   ShownBytes table;
   for (std::size_t byte = 0; byte < table.shown_.size(); ++byte) {
