@@ -20,7 +20,7 @@ import shutil
 import sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-AS_THEY_ARE = ["page.js", "manifest.webmanifest", "icon.svg", "icon-192.png", "icon-512.png"]
+AS_THEY_ARE = ["page.js", "program.js", "transcript.js", "encoding.js", "typing.js", "offline.js", "manifest.webmanifest", "icon.svg", "icon-192.png", "icon-512.png"]
 
 
 def page(source_url: str) -> str:

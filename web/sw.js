@@ -14,10 +14,12 @@ function hex(buffer) {
   return Array.from(new Uint8Array(buffer), function(byte) { return byte.toString(16).padStart(2, '0'); }).join('');
 }
 
-self.addEventListener('install', function(event) {
-  event.waitUntil(caches.open(CACHE).then(function(cache) {
-    return Promise.all(Object.keys(FILES).map(function(name) {
-      // Past the browser's HTTP cache, which may hold an older copy.
+// Every file of this version not yet in its cache, fetched past the browser's
+// HTTP cache (which may hold an older copy) and checked against its digest.
+function fill(cache) {
+  return cache.keys().then(function(requests) {
+    var cached = new Set(requests.map(function(request) { return new URL(request.url).pathname.slice(scope.length); }));
+    return Promise.all(Object.keys(FILES).filter(function(name) { return !cached.has(name); }).map(function(name) {
       return fetch(name, {cache: 'no-cache'}).then(function(response) {
         if (!response.ok) throw new Error(name + ': ' + response.status);
         return response.clone().arrayBuffer().then(function(body) {
@@ -28,10 +30,24 @@ self.addEventListener('install', function(event) {
         });
       });
     }));
-  }).then(function() {
+  });
+}
+
+self.addEventListener('install', function(event) {
+  event.waitUntil(caches.open(CACHE).then(fill).then(function() {
     return self.skipWaiting();
   }, function(error) {
     return caches.delete(CACHE).then(function() { throw error; });
+  }));
+});
+
+// The page asks once it runs. A cache the browser has cleared (with the site's
+// other data, or to make room) is filled again, so that the next visit without
+// the network still works; the page is told when that cannot be done.
+self.addEventListener('message', function(event) {
+  if (event.data != 'check') return;
+  event.waitUntil(caches.open(CACHE).then(fill).catch(function(error) {
+    event.source.postMessage({unavailable: error.message});
   }));
 });
 
