@@ -13,12 +13,31 @@ def pytest_addoption(parser):
                      help="./start and any installed fraction-calc: each is driven through the same terminal session")
     parser.addoption("--site", help="the web build's site folder, for the browser test")
     parser.addoption("--screenshot", help="where the browser test saves the page with a finished session")
-    parser.addoption("--chromium", default="chromium", help="the browser the browser test drives")
-    parser.addoption("--chromedriver", default="chromedriver", help="the browser's WebDriver")
+    parser.addoption("--engines", nargs="+", default=["chromium", "firefox", "webkit"],
+                     help="the browser engines the browser test drives (chromium, firefox, webkit)")
     parser.addoption("--session", action="store_true",
                      help="the program has the terminal session, whose start-up is swept under memory limits")
     parser.addoption("--no-memory-limit", action="store_true",
                      help="leave out exhausted memory (sanitizers reserve more address space than a limit allows)")
+
+
+def engine_of(item):
+    return item.callspec.params.get("engine") if hasattr(item, "callspec") else None
+
+
+@pytest.hookimpl(trylast=True)
+def pytest_collection_modifyitems(items):
+    """Tests that run in each of several browser engines run engine by engine,
+    each in the order of its file, so that a session's rows follow one another
+    (pytest would group them by their other parameters too)."""
+    engines = list(dict.fromkeys(filter(None, map(engine_of, items))))
+    if not engines:
+        return
+
+    def place(item):
+        rows = tuple(index for name, index in sorted(item.callspec.indices.items()) if name != "engine")
+        return engines.index(engine_of(item)), item.function.__code__.co_firstlineno, rows
+    items.sort(key=lambda item: place(item) if engine_of(item) else (-1, 0, ()))
 
 
 @pytest.fixture(scope="module")

@@ -46,9 +46,16 @@ export function keepOffline() {
     return;
   }
   navigator.serviceWorker.register('sw.js', {updateViaCache: 'none'}).then(registration => {
-    const worker = registration.installing || registration.waiting || registration.active;
+    // An install that fails leaves the worker redundant, and no worker active;
+    // some browsers have dropped it from the registration by now.
+    const failed = () => unavailable('браузер не сохранил файлы страницы');
+    const worker = registration.installing || registration.waiting;
+    if (!worker) {
+      if (!registration.active) failed();
+      return;
+    }
     const watch = () => {
-      if (worker.state == 'redundant' && !registration.active) unavailable('браузер не сохранил файлы страницы');
+      if (worker.state == 'redundant' && !registration.active) failed();
     };
     worker.addEventListener('statechange', watch);
     watch();

@@ -17,8 +17,10 @@ export const LOADING = 'Загрузка программы…';
 const AGAIN = ' Enter или «Новый запуск» запускает её снова.';
 // Lines waiting to be read (a long paste, lines typed ahead) are handed over for
 // this long at a time, then the browser has its turn: the page's buttons and
-// scrolling answer while the program works through them.
-const SLICE_MS = 8;
+// scrolling answer while the program works through them. The browser then lays
+// out what the slice wrote, so a longer slice makes a longer wait (measured in
+// WebKit: 3 ms gives waits under 0.1 s, 8 ms up to 0.4 s).
+const SLICE_MS = 3;
 
 let program = null;
 // What the page does once the program first waits for a line (set by the page).
@@ -102,7 +104,11 @@ export function start(lines) {
           input.placeholder = '';
           tell('');
           sliceStart = performance.now();
-          requestAnimationFrame(() => setTimeout(hooks.firstRead));
+          // The frame that shows the prompt, for whoever measures (bench/web_page.py).
+          requestAnimationFrame(() => {
+            performance.mark('prompt shown');
+            setTimeout(hooks.firstRead);
+          });
         }
         return read(current);
       },
