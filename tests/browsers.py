@@ -16,6 +16,7 @@ import shutil
 import socket
 import subprocess
 import threading
+import time
 
 from selenium import webdriver
 from selenium.webdriver.common.action_chains import ActionChains
@@ -130,15 +131,7 @@ class WebKit(Selenium):
 
     def __init__(self, profile: str) -> None:
         from selenium.webdriver.webkitgtk.options import Options
-        read, write = os.pipe()
-        self.xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1280x1024x24",
-                                      "-nolisten", "tcp"], pass_fds=(write,),
-                                     stderr=open(os.path.join(profile, "xvfb.log"), "w"))
-        os.close(write)
-        os.environ["DISPLAY"] = ":" + os.read(read, 16).decode().strip()
-        os.close(read)
-        if self.xvfb.poll() is not None:
-            raise RuntimeError(f"Xvfb ended at once: see {profile}/xvfb.log")
+        self.xvfb = start_xvfb(os.path.join(profile, "xvfb.log"))
         options = Options()
         options.binary_location = next(
             path for path in ("/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser",
@@ -193,7 +186,8 @@ class Firefox(Browser):
             raise RuntimeError("Firefox did not start WebDriver BiDi")
         threading.Thread(target=self.process.stderr.read, daemon=True).start()  # the rest of its talk, unread
         # Firefox refuses a websocket whose handshake names an origin.
-        self.socket = websocket.create_connection(f"ws://127.0.0.1:{port}/session", suppress_origin=True)
+        self.socket = websocket.create_connection(f"ws://127.0.0.1:{port}/session", suppress_origin=True,
+                                                  timeout=600)  # a browser that hangs fails the test
         self.last_id = 0
         self.events = {"log.entryAdded": [], "network.beforeRequestSent": []}
         session = self.command("session.new", capabilities={"alwaysMatch": {"unhandledPromptBehavior": "ignore"}})
@@ -296,6 +290,27 @@ def remote(value):
     if kind == "object":
         return {key if isinstance(key, str) else remote(key): remote(item) for key, item in value["value"]}
     return value.get("value")
+
+
+def start_xvfb(log: str):
+    """An Xvfb server on the first display no other one holds, set as DISPLAY
+    once its socket is there. (Xvfb's own -displayfd names a display it has not
+    made a socket for when the first one it tries is taken.)"""
+    for number in range(10, 100):
+        if os.path.exists(f"/tmp/.X{number}-lock"):
+            continue
+        xvfb = subprocess.Popen(["Xvfb", f":{number}", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
+                                stderr=open(log, "a"))
+        for _ in range(100):
+            if xvfb.poll() is not None or os.path.exists(f"/tmp/.X11-unix/X{number}"):
+                break
+            time.sleep(0.05)
+        if xvfb.poll() is None and os.path.exists(f"/tmp/.X11-unix/X{number}"):
+            os.environ["DISPLAY"] = f":{number}"
+            return xvfb
+        xvfb.kill()
+        xvfb.wait()
+    raise RuntimeError(f"no display for Xvfb: see {log}")
 
 
 def start(engine: str, profile: str) -> Browser:

@@ -89,8 +89,9 @@ form.addEventListener('submit', event => {
 // so much (half a million characters in WebKit): a longer text there is refused
 // whole, with a note, rather than cut.
 input.addEventListener('paste', event => {
+  const text = event.clipboardData ? event.clipboardData.getData('text/plain') : '';
+  if (!text) return;  // no text (an image, say): the browser's own way
   event.preventDefault();
-  const text = event.clipboardData.getData('text/plain');
   const value = input.value;
   const before = value.slice(0, input.selectionStart);
   const after = value.slice(input.selectionEnd);
