@@ -72,19 +72,9 @@ class Selenium(Browser):
     def keys(self, keys):
         # Key actions, as for Firefox: Element Send Keys would have WebKitWebDriver
         # click the element first, wherever it has moved to since.
-        actions, down = ActionChains(self.driver), []
-        for key in keys:
-            if key == Keys.NULL:
-                for held in reversed(down):
-                    actions.key_up(held)
-                down = []
-            elif key in MODIFIERS:
-                actions.key_down(key)
-                down.append(key)
-            else:
-                actions.send_keys(Keys.ENTER if key == "\n" else key)
-        for held in reversed(down):
-            actions.key_up(held)
+        actions = ActionChains(self.driver)
+        for kind, key in key_actions(keys):
+            actions.key_down(key) if kind == "keyDown" else actions.key_up(key)
         if keys:
             actions.perform()
 
@@ -226,19 +216,7 @@ class Firefox(Browser):
                          f" (function() {{ {body}\n}}).apply(null, args); }}); }}", args, True)
 
     def keys(self, keys):
-        actions, down = [], []
-        for key in keys:
-            if key == Keys.NULL:
-                actions += [{"type": "keyUp", "value": held} for held in reversed(down)]
-                down = []
-                continue
-            key = Keys.ENTER if key == "\n" else key
-            actions.append({"type": "keyDown", "value": key})
-            if key in MODIFIERS:
-                down.append(key)
-            else:
-                actions.append({"type": "keyUp", "value": key})
-        actions += [{"type": "keyUp", "value": held} for held in reversed(down)]
+        actions = [{"type": kind, "value": key} for kind, key in key_actions(keys)]
         self.command("input.performActions", context=self.context,
                      actions=[{"type": "key", "id": "keyboard", "actions": actions}])
 
@@ -263,6 +241,24 @@ class Firefox(Browser):
         self.socket.close()
         self.process.terminate()
         self.process.wait()
+
+
+def key_actions(keys: str):
+    """The key presses that type `keys` as Element Send Keys does: a line feed
+    is Enter, and a modifier stays down until Keys.NULL or the end."""
+    down = []
+    for key in keys:
+        if key == Keys.NULL:
+            yield from (("keyUp", held) for held in reversed(down))
+            down = []
+            continue
+        key = Keys.ENTER if key == "\n" else key
+        yield "keyDown", key
+        if key in MODIFIERS:
+            down.append(key)
+        else:
+            yield "keyUp", key
+    yield from (("keyUp", held) for held in reversed(down))
 
 
 def local(value):

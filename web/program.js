@@ -13,7 +13,7 @@ const againButton = document.getElementById('again');
 // The program that has not made its first read this long after the page asked
 // for it is given up, with a message and a retry.
 const LOADING_LIMIT_MS = 15000;
-export const LOADING = 'Загрузка программы…';
+const LOADING = 'Загрузка программы…';
 const AGAIN = ' Enter или «Новый запуск» запускает её снова.';
 // Lines waiting to be read (a long paste, lines typed ahead) are handed over for
 // this long at a time, then the browser has its turn: the page's buttons and
@@ -69,7 +69,7 @@ function nextTask() {
   });
 }
 
-export const END = {text: null, bytes: new Uint8Array(0)};  // Ctrl-D: the end of the input
+const END = {text: null, bytes: new Uint8Array(0)};  // Ctrl-D: the end of the input
 export let run = null;
 let sliceStart = 0;
 
