@@ -28,6 +28,7 @@ import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests"))
 import browsers  # noqa: E402
+from selenium.common.exceptions import WebDriverException  # noqa: E402
 from browser_test import PASTE, PROMPT, TIME_ANSWERS, WATCH_TASKS, Server  # noqa: E402
 
 TIMED = 20  # answers timed at each point
@@ -69,8 +70,11 @@ def load(browser, address: str) -> float:
     browser.open(address)
     deadline = time.monotonic() + 30
     while time.monotonic() < deadline:
-        shown = browser.script("return !window.left && document.readyState == 'complete' && "
-                               "(performance.getEntriesByName('prompt shown')[0] || {}).startTime")
+        try:
+            shown = browser.script("return !window.left && document.readyState == 'complete' && "
+                                   "(performance.getEntriesByName('prompt shown')[0] || {}).startTime")
+        except WebDriverException:  # WebKit's, when the old page unloads under the script
+            shown = None
         if shown:
             return shown
         time.sleep(0.02)

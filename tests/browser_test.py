@@ -184,8 +184,8 @@ def browser(engine, server, tmp_path_factory):
         browser.quit()
 
 
-# time_answers(lines, until): enters the lines as Enter does, all at once, and
-# gives the milliseconds until the program has read them all, the transcript
+# time_answers(lines, until): pastes the lines, each with its line break (a line
+# longer than WebKit's input line holds arrives whole so), and gives the milliseconds until the program has read them all, the transcript
 # ends with `until` and is laid out.
 TIME_ANSWERS = """
 var lines = arguments[0], until = arguments[1], done = arguments[arguments.length - 1];
@@ -204,11 +204,10 @@ var observer = new MutationObserver(function(changes) {
   done(performance.now() - start);
 });
 observer.observe(transcript, {childList: true, subtree: true, characterData: true});
+var paste = new ClipboardEvent('paste', {clipboardData: new DataTransfer(), bubbles: true, cancelable: true});
+paste.clipboardData.setData('text/plain', lines.join('\\n') + '\\n');
 var start = performance.now();
-lines.forEach(function(line) {
-  document.getElementById('input').value = line;
-  document.getElementById('line').requestSubmit();
-});
+document.getElementById('input').dispatchEvent(paste);
 """
 
 # paste(text): a paste into the input line, as the browser sends one.
@@ -422,28 +421,30 @@ def test_an_answer_costs_the_same_after_many_passes(browser, server):
 
 
 def test_a_long_line_costs_time_in_proportion_to_its_length(browser, server):
-    """A line of 300,000 letters with no space, through items 7 and 8, against
-    one of 30,000: linear costs 10 times as much, the square 100 times."""
+    """Lines of 30,000, 300,000 and 3,000,000 letters with no space, through
+    items 7 and 8: at each step linear costs 10 times as much, the square 100."""
     page = Page(browser, server.address + "index.html")
     page.shows(MENU_END)
     page.time_answers(["7", "ж" * 30_000, "8"])  # the page's script compiled for the work
-    cost = {letters: min(page.time_answers(["7", "ж" * letters, "8"]) for _ in range(3))
-            for letters in (30_000, 300_000)}
-    assert cost[300_000] / cost[30_000] < 25, cost
+    before = None
+    for letters in (30_000, 300_000, 3_000_000):
+        cost = min(page.time_answers(["7", "ж" * letters, "8"]) for _ in range(3))
+        assert not before or cost / before < 25, f"{letters:,} letters took {cost:.0f} ms, a tenth as many {before:.0f}"
+        before = cost
 
 
-# watch_tasks(): from now on, the longest wait of a task behind others, in
-# window.longestWait (ms): what a click or a scroll would wait for.
+# watch_tasks(): from now on, the longest time between two turns of a timer
+# that asks for one every 5 ms, in window.longestWait (ms): what a click or a
+# scroll would wait for, had it come at the worst moment.
 WATCH_TASKS = """
 window.longestWait = 0;
-var channel = new MessageChannel(), sent = performance.now();
-channel.port1.onmessage = function() {
+var last = performance.now();
+(function turn() {
   var now = performance.now();
-  window.longestWait = Math.max(window.longestWait, now - sent);
-  sent = now;
-  setTimeout(function() { sent = performance.now(); channel.port2.postMessage(null); }, 5);
-};
-channel.port2.postMessage(null);
+  window.longestWait = Math.max(window.longestWait, now - last);
+  last = now;
+  setTimeout(turn, 5);
+})();
 """
 
 

@@ -18,6 +18,12 @@ const BLOCK_CHARACTERS = 4096;
 // between any two letters (word-break: break-all): that costs time in
 // proportion to its length, and fills every line, as a terminal does.
 const LONG_RUN = 200;
+// A run longer than this is put in pieces of this many characters, each a box
+// as wide as the transcript: WebKit lays out one inline run of millions of
+// characters, or several runs side by side, in time that grows faster than
+// their length, and a box at a time in time in proportion to it. (A copy has
+// no line break between the pieces; only the last line of each is short.)
+const PIECE = 1000000;
 const SPACE = /\s/g;  // one character at a time: no backtracking, however long the run
 let part = null;
 let block = null;
@@ -42,10 +48,13 @@ function fill(into, text) {
     const end = space ? space.index : text.length;
     if (end - word >= LONG_RUN) {
       if (word > at) into.appendChild(document.createTextNode(text.slice(at, word)));
-      const span = document.createElement('span');
-      span.className = 'run';
-      span.textContent = text.slice(word, end);
-      into.appendChild(span);
+      const pieces = end - word > PIECE;
+      for (let piece = word; piece < end; piece += PIECE) {
+        const span = document.createElement('span');
+        span.className = pieces ? 'run piece' : 'run';
+        span.textContent = text.slice(piece, Math.min(piece + PIECE, end));
+        into.appendChild(span);
+      }
       at = end;
     }
     if (!space) break;
