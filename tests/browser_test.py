@@ -484,6 +484,23 @@ def test_a_long_paste(browser, server, text, end, note, left, wait):
         assert longest < wait, f"a click would have waited {longest:.0f} ms"
 
 
+def test_a_failure_of_the_page_loses_no_output(browser, server):
+    """Should the page's own code fail as it shows output (here every text node
+    it makes), the output is shown all the same, plain, with a long line laid
+    out in seconds, and the note says the page failed."""
+    page = Page(browser, server.address + "index.html")
+    page.shows(MENU_END)
+    page.js("doc.createTextNode = null")
+    page.type(Paste("7\n" + "ж" * 3_000_000 + "\n8\n"))
+    end = f"Вывод строки: \n{'ж' * 3_000_000}\n{FIRST_SCREEN}"
+    page.wait(lambda: page.js("return doc.getElementById('transcript').textContent.endsWith(arguments[0])", end),
+              60, lambda: f"the transcript ends {page.transcript()[-200:]!r}")
+    page.tells("Сбой страницы (")  # and the engine's words for the failure
+    assert page.note().endswith("). Вывод программы показан без оформления."), page.note()
+    errors = browser.errors()  # the failure, which the browser fixture would report
+    assert errors is None or errors and all("createTextNode" in error for error in errors), errors
+
+
 def test_forced_colours_keep_the_note_apart(browser, server):
     """A high-contrast theme drops the note's background: its border stays."""
     if not browser.forced_colors(True):

@@ -39,6 +39,17 @@ function openBlock() {
   blockLength = 0;
 }
 
+// Text that may break between any two letters: one span, or boxes of PIECE.
+function run(into, text) {
+  const pieces = text.length > PIECE;
+  for (let at = 0; at < text.length; at += PIECE) {
+    const span = document.createElement('span');
+    span.className = pieces ? 'run piece' : 'run';
+    span.textContent = text.slice(at, at + PIECE);
+    into.appendChild(span);
+  }
+}
+
 function fill(into, text) {
   let at = 0;    // what is before this is in the page
   let word = 0;  // where the run without a space that is being read began
@@ -48,13 +59,7 @@ function fill(into, text) {
     const end = space ? space.index : text.length;
     if (end - word >= LONG_RUN) {
       if (word > at) into.appendChild(document.createTextNode(text.slice(at, word)));
-      const pieces = end - word > PIECE;
-      for (let piece = word; piece < end; piece += PIECE) {
-        const span = document.createElement('span');
-        span.className = pieces ? 'run piece' : 'run';
-        span.textContent = text.slice(piece, Math.min(piece + PIECE, end));
-        into.appendChild(span);
-      }
+      run(into, text.slice(word, end));
       at = end;
     }
     if (!space) break;
@@ -119,13 +124,15 @@ export function flush() {
 }
 
 // The page's own code has failed: what the program wrote and the page has not
-// shown yet is put at the transcript's end as plain text, so that none of it
-// is lost, and the note says what failed.
+// shown yet is put at the transcript's end as it is, so that none of it is
+// lost, and the note says what failed. It goes in runs, which break anywhere:
+// as plain text, a line of millions of letters would take the browser minutes
+// to lay out.
 export function rescue(text) {
   const rest = pending;
   pending = [];
   block = null;
-  for (const piece of rest) transcript.append(piece.text);
+  for (const piece of rest) run(transcript, piece.text);
   follow();
   tell(text);
 }
