@@ -318,22 +318,31 @@ def test_session(page, server, request, tmp_path, keys, texts, note, left):
         assert os.path.getsize(screenshot) <= 100 << 10, "the README's screenshot stays within 100 KB"
 
 
-def test_on_a_phone(browser, server):
-    """A phone of 360 × 740 CSS pixels: nothing wider than the screen, the input
-    line and its button in view, and a font the phone does not zoom in on."""
-    phone = Page(browser, server.origin + "frame.html?360x740", framed=True)
-    phone.shows(MENU_END)
-    layout = phone.js("""
-        var view = doc.defaultView, input = doc.getElementById('input').getBoundingClientRect();
+# A phone of 360 × 740 CSS pixels, and a window of 1280 × 800 at 400% zoom
+# (320 × 200): nothing wider than the screen, the transcript ten lines tall at
+# least (the page scrolls instead), the input line and its button in view once
+# scrolled to, in a font of 16 px (a phone does not zoom in on the input line
+# when it takes the focus), and a click on the button sends the line.
+SCREENS = {"a phone": "360x740", "zoomed in": "320x200"}
+
+
+@pytest.mark.parametrize("size", SCREENS.values(), ids=SCREENS.keys())
+def test_a_small_screen(browser, server, size):
+    page = Page(browser, server.origin + "frame.html?" + size, framed=True)
+    page.shows(MENU_END)
+    layout = page.js("""
+        var view = doc.defaultView, transcript = doc.getElementById('transcript');
+        var lines = transcript.clientHeight / parseFloat(view.getComputedStyle(transcript).lineHeight);
+        doc.querySelector('button[type=submit]').scrollIntoView();
+        var input = doc.getElementById('input').getBoundingClientRect();
         var send = doc.querySelector('button[type=submit]').getBoundingClientRect();
-        return {wider: doc.documentElement.scrollWidth > view.innerWidth,
+        return {wider: doc.documentElement.scrollWidth > view.innerWidth, lines: lines >= 10,
                 inputShown: input.top >= 0 && input.bottom <= view.innerHeight,
-                sendShown: send.bottom <= view.innerHeight && send.right <= view.innerWidth,
+                sendShown: send.top >= 0 && send.bottom <= view.innerHeight && send.right <= view.innerWidth,
                 inputFont: parseFloat(view.getComputedStyle(doc.getElementById('input')).fontSize)}""")
-    # 16 px and more: a phone does not zoom in when the input line takes the focus.
-    assert layout == {"wider": False, "inputShown": True, "sendShown": True, "inputFont": 16}
-    phone.js("doc.getElementById('input').value = '8'; doc.querySelector('button[type=submit]').click()")
-    phone.shows("8\nВывод строки: \nСтрока инициализирована\n")
+    assert layout == {"wider": False, "lines": True, "inputShown": True, "sendShown": True, "inputFont": 16}
+    page.js("doc.getElementById('input').value = '8'; doc.querySelector('button[type=submit]').click()")
+    page.shows("8\nВывод строки: \nСтрока инициализирована\n")
 
 
 # The viewport of a phone of 360 × 740 px changes once the transcript holds
@@ -355,20 +364,6 @@ def test_the_end_stays_in_view(browser, server, width, height):
     browser.script("var frame = document.querySelector('iframe'); frame.width = arguments[0]; frame.height = arguments[1]",
                    width, height)
     page.wait(page.end_in_view, 5, "the transcript's end is out of view once the screen changed")
-
-
-def test_zoomed_in(browser, server):
-    """At 400% zoom a window of 1280 × 800 is 320 × 200 CSS pixels: the
-    transcript keeps ten lines' height and the page scrolls to the input line."""
-    page = Page(browser, server.origin + "frame.html?320x200", framed=True)
-    page.shows(MENU_END)
-    layout = page.js("""
-        var transcript = doc.getElementById('transcript'), view = doc.defaultView;
-        var lines = transcript.clientHeight / parseFloat(view.getComputedStyle(transcript).lineHeight);
-        doc.getElementById('input').scrollIntoView();
-        var input = doc.getElementById('input').getBoundingClientRect();
-        return {lines: lines >= 10, inputReached: input.top >= 0 && input.bottom <= view.innerHeight}""")
-    assert layout == {"lines": True, "inputReached": True}
 
 
 # Files that come late or not at all: the trouble, the keys typed as soon as the
@@ -448,57 +443,49 @@ var last = performance.now();
 """
 
 
-# Long pastes: what is pasted, the transcript's end once the program has read
-# it all (None: nothing reaches the program), the note then (None: none), the
+# Long pastes: a script that makes the page's own code fail first (None: none),
+# what is pasted, the transcript's end once the program has read it all (None:
+# nothing reaches the program), the note then (None: none), the
 # input line's length then (None: the whole of what was pasted), and the
 # longest the page may leave a click waiting meanwhile (ms).
 LONG_PASTES = {
     # The letters through items 7 and 8: the echo, and the line printed back.
     "a line of ten million letters is shown whole, with all that follows it": (
-        "7\n" + "ж" * 10_000_000 + "\n8\n", f"Вывод строки: \n{'ж' * 10_000_000}\n{FIRST_SCREEN}", None, 0, None),
+        None, "7\n" + "ж" * 10_000_000 + "\n8\n", f"Вывод строки: \n{'ж' * 10_000_000}\n{FIRST_SCREEN}", None, 0, None),
+    # Every text node it makes: the output is shown plain, a long line in seconds.
+    "a failure of the page's own code loses no output and says so": (
+        "doc.createTextNode = null", "7\n" + "ж" * 3_000_000 + "\n8\n",
+        f"Вывод строки: \n{'ж' * 3_000_000}\n{FIRST_SCREEN}", "Сбой страницы (", 0, None),
     # More than WebKit's input line holds (524,288): whole in it, or refused whole.
     "a one-line paste longer than the input line holds is never cut": (
-        "ж" * 600_000, None, "Вставка не принята: в строке ввода помещается", None, None),
+        None, "ж" * 600_000, None, "Вставка не принята: в строке ввода помещается", None, None),
     "ten thousand lines are worked through with the page answering": (
-        "8\n" * 10_000 + "7\nконец\n8\n", f"8\nВывод строки: \nконец\n{FIRST_SCREEN}", None, 0, 250),
+        None, "8\n" * 10_000 + "7\nконец\n8\n", f"8\nВывод строки: \nконец\n{FIRST_SCREEN}", None, 0, 250),
 }
 
 
-@pytest.mark.parametrize("text, end, note, left, wait", LONG_PASTES.values(), ids=LONG_PASTES.keys())
-def test_a_long_paste(browser, server, text, end, note, left, wait):
+@pytest.mark.parametrize("failing, text, end, note, left, wait", LONG_PASTES.values(), ids=LONG_PASTES.keys())
+def test_a_long_paste(browser, server, failing, text, end, note, left, wait):
     page = Page(browser, server.address + "index.html")
     page.shows(MENU_END)
     browser.script(WATCH_TASKS)
+    if failing:
+        page.js(failing)
     page.type(Paste(text))
     if end:
         page.wait(lambda: page.js("return doc.getElementById('transcript').textContent.endsWith(arguments[0])", end),
                   120, lambda: f"the transcript ends {page.transcript()[-200:]!r}")
-    if note and page.note():  # refused whole, as in WebKit
+    if note and page.note():  # refused whole, as in WebKit; the page failed
         page.tells(note)
         assert page.value() == ""
+        if failing:
+            browser.errors()  # the failure, which the browser fixture would report
     else:
         assert page.note() is None
         assert len(page.value()) == (len(text) if left is None else left)
     if wait:
         longest = browser.script("return window.longestWait")
         assert longest < wait, f"a click would have waited {longest:.0f} ms"
-
-
-def test_a_failure_of_the_page_loses_no_output(browser, server):
-    """Should the page's own code fail as it shows output (here every text node
-    it makes), the output is shown all the same, plain, with a long line laid
-    out in seconds, and the note says the page failed."""
-    page = Page(browser, server.address + "index.html")
-    page.shows(MENU_END)
-    page.js("doc.createTextNode = null")
-    page.type(Paste("7\n" + "ж" * 3_000_000 + "\n8\n"))
-    end = f"Вывод строки: \n{'ж' * 3_000_000}\n{FIRST_SCREEN}"
-    page.wait(lambda: page.js("return doc.getElementById('transcript').textContent.endsWith(arguments[0])", end),
-              60, lambda: f"the transcript ends {page.transcript()[-200:]!r}")
-    page.tells("Сбой страницы (")  # and the engine's words for the failure
-    assert page.note().endswith("). Вывод программы показан без оформления."), page.note()
-    errors = browser.errors()  # the failure, which the browser fixture would report
-    assert errors is None or errors and all("createTextNode" in error for error in errors), errors
 
 
 def test_forced_colours_keep_the_note_apart(browser, server):
